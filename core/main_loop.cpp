@@ -1,0 +1,5 @@
+#include "core/main_loop.h"
+
+int RunMainLoop() {
+    return 0;
+}

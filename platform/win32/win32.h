@@ -1,0 +1,277 @@
+// The window-system calls the game makes, with their Windows names and meanings.
+// On Windows this is simply <windows.h>; elsewhere it declares the small subset
+// we use, implemented over SDL2 in win32_sdl.cpp (and by a scripted stand-in in
+// the unit tests).
+#pragma once
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+
+#include <cstddef>
+#include <cstdint>
+
+#define WINAPI
+#define CALLBACK
+#define APIENTRY
+
+typedef int BOOL;
+typedef unsigned char BYTE;
+typedef uint16_t WORD;
+typedef uint32_t DWORD;
+typedef unsigned int UINT;
+typedef int32_t LONG;
+typedef uintptr_t WPARAM;
+typedef intptr_t LPARAM;
+typedef intptr_t LRESULT;
+typedef WORD ATOM;
+typedef const char *LPCSTR;
+
+#ifndef TRUE
+#define TRUE 1
+#endif
+#ifndef FALSE
+#define FALSE 0
+#endif
+
+#define VK_DECLARE_HANDLE(name)                                                                    \
+    struct name##__ {                                                                              \
+        int unused;                                                                                \
+    };                                                                                             \
+    typedef struct name##__ *name
+VK_DECLARE_HANDLE(HWND);
+VK_DECLARE_HANDLE(HDC);
+VK_DECLARE_HANDLE(HGLRC);
+VK_DECLARE_HANDLE(HINSTANCE);
+VK_DECLARE_HANDLE(HICON);
+VK_DECLARE_HANDLE(HCURSOR);
+VK_DECLARE_HANDLE(HBRUSH);
+VK_DECLARE_HANDLE(HMENU);
+#undef VK_DECLARE_HANDLE
+typedef HINSTANCE HMODULE;
+
+typedef LRESULT(CALLBACK *WNDPROC)(HWND, UINT, WPARAM, LPARAM);
+
+struct POINT {
+    LONG x, y;
+};
+struct POINTL {
+    LONG x, y;
+};
+struct RECT {
+    LONG left, top, right, bottom;
+};
+
+struct MSG {
+    HWND hwnd;
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+    DWORD time;
+    POINT pt;
+};
+
+struct WNDCLASSA {
+    UINT style;
+    WNDPROC lpfnWndProc;
+    int cbClsExtra;
+    int cbWndExtra;
+    HINSTANCE hInstance;
+    HICON hIcon;
+    HCURSOR hCursor;
+    HBRUSH hbrBackground;
+    LPCSTR lpszMenuName;
+    LPCSTR lpszClassName;
+};
+
+// Same layout and size (156 bytes) as the display-mode record of Windows.
+struct DEVMODEA {
+    BYTE dmDeviceName[32];
+    WORD dmSpecVersion;
+    WORD dmDriverVersion;
+    WORD dmSize;
+    WORD dmDriverExtra;
+    DWORD dmFields;
+    POINTL dmPosition; // shares its place with the printer fields on Windows
+    DWORD dmDisplayOrientation;
+    DWORD dmDisplayFixedOutput;
+    short dmColor;
+    short dmDuplex;
+    short dmYResolution;
+    short dmTTOption;
+    short dmCollate;
+    BYTE dmFormName[32];
+    WORD dmLogPixels;
+    DWORD dmBitsPerPel;
+    DWORD dmPelsWidth;
+    DWORD dmPelsHeight;
+    DWORD dmDisplayFlags;
+    DWORD dmDisplayFrequency;
+    DWORD dmICMMethod;
+    DWORD dmICMIntent;
+    DWORD dmMediaType;
+    DWORD dmDitherType;
+    DWORD dmReserved1;
+    DWORD dmReserved2;
+    DWORD dmPanningWidth;
+    DWORD dmPanningHeight;
+};
+static_assert(sizeof(DEVMODEA) == 156, "display-mode record must match the Windows layout");
+
+// Same layout and size (40 bytes) as the pixel-format descriptor of Windows.
+struct PIXELFORMATDESCRIPTOR {
+    WORD nSize;
+    WORD nVersion;
+    DWORD dwFlags;
+    BYTE iPixelType;
+    BYTE cColorBits;
+    BYTE cRedBits;
+    BYTE cRedShift;
+    BYTE cGreenBits;
+    BYTE cGreenShift;
+    BYTE cBlueBits;
+    BYTE cBlueShift;
+    BYTE cAlphaBits;
+    BYTE cAlphaShift;
+    BYTE cAccumBits;
+    BYTE cAccumRedBits;
+    BYTE cAccumGreenBits;
+    BYTE cAccumBlueBits;
+    BYTE cAccumAlphaBits;
+    BYTE cDepthBits;
+    BYTE cStencilBits;
+    BYTE cAuxBuffers;
+    BYTE iLayerType;
+    BYTE bReserved;
+    DWORD dwLayerMask;
+    DWORD dwVisibleMask;
+    DWORD dwDamageMask;
+};
+static_assert(sizeof(PIXELFORMATDESCRIPTOR) == 40, "pixel format must match the Windows layout");
+
+#define MAKEINTRESOURCEA(i) ((LPCSTR)(uintptr_t)(WORD)(i))
+#define IDI_WINLOGO MAKEINTRESOURCEA(32517)
+#define IDC_ARROW MAKEINTRESOURCEA(32512)
+#define LOWORD(l) ((WORD)(((uintptr_t)(l)) & 0xffff))
+#define HIWORD(l) ((WORD)((((uintptr_t)(l)) >> 16) & 0xffff))
+
+// Message boxes
+constexpr UINT MB_OK = 0x00;
+constexpr UINT MB_YESNO = 0x04;
+constexpr UINT MB_ICONERROR = 0x10;
+constexpr UINT MB_ICONSTOP = 0x10;
+constexpr UINT MB_ICONQUESTION = 0x20;
+constexpr UINT MB_ICONEXCLAMATION = 0x30;
+constexpr UINT MB_ICONINFORMATION = 0x40;
+constexpr int IDOK = 1;
+constexpr int IDCANCEL = 2;
+constexpr int IDYES = 6;
+constexpr int IDNO = 7;
+
+// Window class and window styles
+constexpr UINT CS_VREDRAW = 0x0001;
+constexpr UINT CS_HREDRAW = 0x0002;
+constexpr UINT CS_OWNDC = 0x0020;
+constexpr DWORD WS_POPUP = 0x80000000u;
+constexpr DWORD WS_CLIPSIBLINGS = 0x04000000u;
+constexpr DWORD WS_CLIPCHILDREN = 0x02000000u;
+constexpr DWORD WS_OVERLAPPEDWINDOW = 0x00CF0000u;
+constexpr DWORD WS_EX_APPWINDOW = 0x00040000u;
+constexpr DWORD WS_EX_WINDOWEDGE = 0x00000100u;
+constexpr int SW_SHOW = 5;
+
+// Messages
+constexpr UINT WM_SIZE = 0x0005;
+constexpr UINT WM_ACTIVATE = 0x0006;
+constexpr UINT WM_CLOSE = 0x0010;
+constexpr UINT WM_QUIT = 0x0012;
+constexpr UINT WM_KEYDOWN = 0x0100;
+constexpr UINT WM_KEYUP = 0x0101;
+constexpr UINT WM_SYSKEYDOWN = 0x0104;
+constexpr UINT WM_SYSKEYUP = 0x0105;
+constexpr UINT WM_SYSCOMMAND = 0x0112;
+constexpr WPARAM SC_CLOSE = 0xF060;
+constexpr WPARAM SC_SCREENSAVE = 0xF140;
+constexpr WPARAM SC_MONITORPOWER = 0xF170;
+constexpr UINT PM_NOREMOVE = 0x0000;
+constexpr UINT PM_REMOVE = 0x0001;
+
+// Display modes
+constexpr DWORD CDS_FULLSCREEN = 0x00000004;
+constexpr LONG DISP_CHANGE_SUCCESSFUL = 0;
+constexpr LONG DISP_CHANGE_FAILED = -1;
+constexpr LONG DISP_CHANGE_BADMODE = -2;
+constexpr DWORD DM_BITSPERPEL = 0x00040000;
+constexpr DWORD DM_PELSWIDTH = 0x00080000;
+constexpr DWORD DM_PELSHEIGHT = 0x00100000;
+
+// Pixel formats
+constexpr DWORD PFD_DOUBLEBUFFER = 0x00000001;
+constexpr DWORD PFD_DRAW_TO_WINDOW = 0x00000004;
+constexpr DWORD PFD_SUPPORT_OPENGL = 0x00000020;
+constexpr BYTE PFD_TYPE_RGBA = 0;
+constexpr BYTE PFD_MAIN_PLANE = 0;
+
+// Virtual-key codes
+constexpr int VK_BACK = 0x08;
+constexpr int VK_TAB = 0x09;
+constexpr int VK_RETURN = 0x0D;
+constexpr int VK_SHIFT = 0x10;
+constexpr int VK_CONTROL = 0x11;
+constexpr int VK_MENU = 0x12;
+constexpr int VK_PAUSE = 0x13;
+constexpr int VK_CAPITAL = 0x14;
+constexpr int VK_ESCAPE = 0x1B;
+constexpr int VK_SPACE = 0x20;
+constexpr int VK_PRIOR = 0x21;
+constexpr int VK_NEXT = 0x22;
+constexpr int VK_END = 0x23;
+constexpr int VK_HOME = 0x24;
+constexpr int VK_LEFT = 0x25;
+constexpr int VK_UP = 0x26;
+constexpr int VK_RIGHT = 0x27;
+constexpr int VK_DOWN = 0x28;
+constexpr int VK_INSERT = 0x2D;
+constexpr int VK_DELETE = 0x2E;
+constexpr int VK_F1 = 0x70;
+constexpr int VK_F10 = 0x79;
+constexpr int VK_F12 = 0x7B;
+
+// Kernel
+HMODULE WINAPI GetModuleHandleA(LPCSTR moduleName);
+DWORD WINAPI GetTickCount();
+[[noreturn]] void WINAPI ExitProcess(UINT exitCode);
+
+// Windows, classes, messages
+HICON WINAPI LoadIconA(HINSTANCE instance, LPCSTR name);
+HCURSOR WINAPI LoadCursorA(HINSTANCE instance, LPCSTR name);
+ATOM WINAPI RegisterClassA(const WNDCLASSA *windowClass);
+BOOL WINAPI UnregisterClassA(LPCSTR className, HINSTANCE instance);
+BOOL WINAPI AdjustWindowRectEx(RECT *rect, DWORD style, BOOL menu, DWORD exStyle);
+HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x,
+                            int y, int width, int height, HWND parent, HMENU menu,
+                            HINSTANCE instance, void *param);
+BOOL WINAPI DestroyWindow(HWND window);
+BOOL WINAPI ShowWindow(HWND window, int command);
+BOOL WINAPI SetForegroundWindow(HWND window);
+HWND WINAPI SetFocus(HWND window);
+int WINAPI ShowCursor(BOOL show);
+int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
+LONG WINAPI ChangeDisplaySettingsA(DEVMODEA *mode, DWORD flags);
+BOOL WINAPI PeekMessageA(MSG *msg, HWND window, UINT filterMin, UINT filterMax, UINT remove);
+BOOL WINAPI TranslateMessage(const MSG *msg);
+LRESULT WINAPI DispatchMessageA(const MSG *msg);
+LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+void WINAPI PostQuitMessage(int exitCode);
+
+// Device context, pixel format, GL context
+HDC WINAPI GetDC(HWND window);
+int WINAPI ReleaseDC(HWND window, HDC dc);
+int WINAPI ChoosePixelFormat(HDC dc, const PIXELFORMATDESCRIPTOR *pfd);
+BOOL WINAPI SetPixelFormat(HDC dc, int format, const PIXELFORMATDESCRIPTOR *pfd);
+BOOL WINAPI SwapBuffers(HDC dc);
+HGLRC WINAPI wglCreateContext(HDC dc);
+BOOL WINAPI wglMakeCurrent(HDC dc, HGLRC rc);
+BOOL WINAPI wglDeleteContext(HGLRC rc);
+
+#endif // _WIN32

@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and starts the game in the folder of its data files.
+set -euo pipefail
+cd "$(dirname "$0")"
+tools/install-deps.sh
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build --target vorta-kemi -j "$(nproc)"
+cd assets
+exec ../build/vorta-kemi

@@ -1,0 +1,4 @@
+#include "render/banner.h"
+
+void DrawBanner(const Grid, double, double, double) {}
+void DrawClock(DWORD, double, double) {}

@@ -1,0 +1,6 @@
+#pragma once
+
+#include "core/game_state.h"
+
+void DrawBanner(const Grid grid, double x, double y, double pitch);
+void DrawClock(DWORD time, double x, double y);

@@ -1,0 +1,5 @@
+#pragma once
+
+#include "core/game_state.h"
+
+void DrawLevel(const Grid grid, double scroll);

@@ -1,0 +1,6 @@
+#pragma once
+
+#include <cstdint>
+
+void DrawBackground(int32_t tick);
+void DrawSea(int32_t time, double level);

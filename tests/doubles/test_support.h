@@ -1,0 +1,9 @@
+// Puts every program-wide variable back to its value at process start and
+// empties the recording stand-ins, so each test starts from a fresh run.
+#pragma once
+
+#include "tests/doubles/gl_recorder.h"
+#include "tests/doubles/sound_recorder.h"
+#include "tests/doubles/win32_script.h"
+
+void ResetGameState();

@@ -1,0 +1,201 @@
+#include "tests/doubles/win32_script.h"
+
+#include <algorithm>
+
+std::vector<std::string> win32Calls;
+std::vector<MessageBoxRecord> messageBoxes;
+std::deque<int> messageBoxAnswers;
+std::set<std::string> win32Failing;
+DWORD win32Tick = 0;
+DWORD win32TickStep = 0;
+std::deque<MSG> win32Queue;
+std::vector<DEVMODEA> displayModeRequests;
+std::vector<PIXELFORMATDESCRIPTOR> pixelFormatRequests;
+WNDCLASSA registeredClass;
+int swapCount = 0;
+
+namespace {
+unsigned char fakeObjects[16];
+template <typename H> H Fake(int i) {
+    return reinterpret_cast<H>(&fakeObjects[i]);
+}
+
+bool Call(const char *name) {
+    win32Calls.push_back(name);
+    return win32Failing.count(name) == 0;
+}
+} // namespace
+
+void Win32ScriptReset() {
+    win32Calls.clear();
+    messageBoxes.clear();
+    messageBoxAnswers.clear();
+    win32Failing.clear();
+    win32Tick = 0;
+    win32TickStep = 0;
+    win32Queue.clear();
+    displayModeRequests.clear();
+    pixelFormatRequests.clear();
+    registeredClass = WNDCLASSA{};
+    swapCount = 0;
+}
+
+size_t Win32CallCount(const std::string &name) {
+    return std::count(win32Calls.begin(), win32Calls.end(), name);
+}
+
+int Win32CallIndex(const std::string &name) {
+    auto it = std::find(win32Calls.begin(), win32Calls.end(), name);
+    return it == win32Calls.end() ? -1 : static_cast<int>(it - win32Calls.begin());
+}
+
+HMODULE WINAPI GetModuleHandleA(LPCSTR) {
+    Call("GetModuleHandleA");
+    return Fake<HMODULE>(0);
+}
+
+DWORD WINAPI GetTickCount() {
+    DWORD t = win32Tick;
+    win32Tick += win32TickStep;
+    return t;
+}
+
+void WINAPI ExitProcess(UINT exitCode) {
+    win32Calls.push_back("ExitProcess");
+    throw ProcessExit{exitCode};
+}
+
+HICON WINAPI LoadIconA(HINSTANCE, LPCSTR) {
+    Call("LoadIconA");
+    return Fake<HICON>(1);
+}
+
+HCURSOR WINAPI LoadCursorA(HINSTANCE, LPCSTR) {
+    Call("LoadCursorA");
+    return Fake<HCURSOR>(2);
+}
+
+ATOM WINAPI RegisterClassA(const WNDCLASSA *windowClass) {
+    if (!Call("RegisterClassA"))
+        return 0;
+    registeredClass = *windowClass;
+    return 0xC001;
+}
+
+BOOL WINAPI UnregisterClassA(LPCSTR, HINSTANCE) {
+    return Call("UnregisterClassA");
+}
+
+BOOL WINAPI AdjustWindowRectEx(RECT *rect, DWORD style, BOOL, DWORD) {
+    Call("AdjustWindowRectEx");
+    if (!(style & WS_POPUP)) { // a plausible frame and caption
+        rect->left -= 3;
+        rect->right += 3;
+        rect->top -= 22;
+        rect->bottom += 3;
+    }
+    return TRUE;
+}
+
+HWND WINAPI CreateWindowExA(DWORD, LPCSTR, LPCSTR, DWORD, int, int, int, int, HWND, HMENU,
+                            HINSTANCE, void *) {
+    return Call("CreateWindowExA") ? Fake<HWND>(3) : nullptr;
+}
+
+BOOL WINAPI DestroyWindow(HWND) {
+    return Call("DestroyWindow");
+}
+BOOL WINAPI ShowWindow(HWND, int) {
+    return Call("ShowWindow");
+}
+BOOL WINAPI SetForegroundWindow(HWND) {
+    return Call("SetForegroundWindow");
+}
+HWND WINAPI SetFocus(HWND w) {
+    return Call("SetFocus") ? w : nullptr;
+}
+int WINAPI ShowCursor(BOOL show) {
+    win32Calls.push_back(show ? "ShowCursor(TRUE)" : "ShowCursor(FALSE)");
+    return show ? 0 : -1;
+}
+
+int WINAPI MessageBoxA(HWND, LPCSTR text, LPCSTR caption, UINT type) {
+    win32Calls.push_back("MessageBoxA");
+    messageBoxes.push_back({text ? text : "", caption ? caption : "", type});
+    if (!messageBoxAnswers.empty()) {
+        int answer = messageBoxAnswers.front();
+        messageBoxAnswers.pop_front();
+        return answer;
+    }
+    return (type & 0x0F) == MB_YESNO ? IDYES : IDOK;
+}
+
+LONG WINAPI ChangeDisplaySettingsA(DEVMODEA *mode, DWORD) {
+    displayModeRequests.push_back(mode ? *mode : DEVMODEA{});
+    return Call("ChangeDisplaySettingsA") ? DISP_CHANGE_SUCCESSFUL : DISP_CHANGE_BADMODE;
+}
+
+BOOL WINAPI PeekMessageA(MSG *msg, HWND, UINT, UINT, UINT remove) {
+    if (win32Queue.empty())
+        return FALSE;
+    *msg = win32Queue.front();
+    if (remove & PM_REMOVE)
+        win32Queue.pop_front();
+    return TRUE;
+}
+
+BOOL WINAPI TranslateMessage(const MSG *) {
+    return FALSE;
+}
+
+LRESULT WINAPI DispatchMessageA(const MSG *msg) {
+    if (registeredClass.lpfnWndProc == nullptr)
+        return 0;
+    return registeredClass.lpfnWndProc(msg->hwnd, msg->message, msg->wParam, msg->lParam);
+}
+
+LRESULT WINAPI DefWindowProcA(HWND, UINT, WPARAM, LPARAM) {
+    win32Calls.push_back("DefWindowProcA");
+    return 0;
+}
+
+void WINAPI PostQuitMessage(int exitCode) {
+    win32Calls.push_back("PostQuitMessage");
+    MSG m{};
+    m.message = WM_QUIT;
+    m.wParam = static_cast<WPARAM>(exitCode);
+    win32Queue.push_back(m);
+}
+
+HDC WINAPI GetDC(HWND) {
+    return Call("GetDC") ? Fake<HDC>(4) : nullptr;
+}
+int WINAPI ReleaseDC(HWND, HDC) {
+    return Call("ReleaseDC") ? 1 : 0;
+}
+
+int WINAPI ChoosePixelFormat(HDC, const PIXELFORMATDESCRIPTOR *pfd) {
+    pixelFormatRequests.push_back(*pfd);
+    return Call("ChoosePixelFormat") ? 1 : 0;
+}
+
+BOOL WINAPI SetPixelFormat(HDC, int, const PIXELFORMATDESCRIPTOR *) {
+    return Call("SetPixelFormat");
+}
+
+BOOL WINAPI SwapBuffers(HDC) {
+    ++swapCount;
+    return Call("SwapBuffers");
+}
+
+HGLRC WINAPI wglCreateContext(HDC) {
+    return Call("wglCreateContext") ? Fake<HGLRC>(5) : nullptr;
+}
+
+BOOL WINAPI wglMakeCurrent(HDC, HGLRC rc) {
+    return Call(rc ? "wglMakeCurrent" : "wglMakeCurrent(null)");
+}
+
+BOOL WINAPI wglDeleteContext(HGLRC) {
+    return Call("wglDeleteContext");
+}

@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the game, its tools and its tests need, if any
+# are missing. Used by play.sh and test.sh.
+set -euo pipefail
+
+PACKAGES=(
+  # build
+  g++ cmake make pkg-config
+  # the game: SDL2 window layer, SDL2_mixer sound, Mesa GL
+  libsdl2-dev libsdl2-mixer-dev libgl-dev libgl1-mesa-dri
+  # tests and benchmarks
+  libgtest-dev libbenchmark-dev libpng-dev clang libclang-rt-14-dev valgrind
+  # end-to-end tests: a headless X server, a window manager, a player
+  xvfb openbox xdotool x11-utils imagemagick
+  # sound files: generated and checked
+  sox libsox-fmt-mp3 lame
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+SUDO=""
+[ "$(id -u)" -ne 0 ] && SUDO="sudo"
+$SUDO apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
