@@ -124,13 +124,15 @@ bool DrawOneScreen(const Options &o, std::string *error) {
     }
     const int32_t t = static_cast<int32_t>(o.time);
     screen = name;
-    seaLevel = 27.0 - t / 2000.0; // where a game at this time has left it
+    eventTime = static_cast<DWORD>(o.event >= 0 ? o.event : o.time);
+    // Where the game left the sea: at the end of the run on the end screens
+    // (a game frame sets it from t itself, the menu to its start level).
+    seaLevel = 27.0 - static_cast<int32_t>(eventTime) / 2000.0;
     playerX = o.x;
     playerY = o.y;
     scrollX = o.scroll;
     menuIndex = o.menu;
     menuCursor = o.menu;
-    eventTime = static_cast<DWORD>(o.event >= 0 ? o.event : o.time);
     lastStepTick = static_cast<DWORD>(t); // the physics has caught up with t
     lastClockSeconds = clockSeconds = static_cast<int32_t>(static_cast<DWORD>(t) / 1000);
     startTick = 0;
