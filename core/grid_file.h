@@ -2,6 +2,7 @@
 #pragma once
 
 #include "core/game_state.h"
+#include "core/grid_reader.h"
 
 // Reads the named file from the working directory into `grid`. Returns only on
 // success; a missing or malformed file shows the run-time error box and ends

@@ -8,6 +8,8 @@ PACKAGES=(
   g++ cmake make pkg-config
   # the game: SDL2 window layer, SDL2_mixer sound, Mesa GL
   libsdl2-dev libsdl2-mixer-dev libgl-dev libgl1-mesa-dri
+  # golden images: real GL with no display (SDL offscreen driver over EGL)
+  libegl1 libegl-mesa0
   # tests and benchmarks
   libgtest-dev libbenchmark-dev libpng-dev clang libclang-rt-14-dev valgrind
   # end-to-end tests: a headless X server, a window manager, a player

@@ -1,0 +1,269 @@
+// Draws a set of scenes with the game's renderers on real GL and either writes
+// them as the reference pictures (--write DIR) or compares them with those
+// pictures (--compare DIR), channel by channel, RGB only.
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <string>
+
+#include "core/game_state.h"
+#include "platform/window_proc.h"
+#include "render/banner.h"
+#include "render/level_view.h"
+#include "render/primitives.h"
+#include "render/scenery.h"
+#include "sound/fsound.h"
+#include "tools/headless/headless.h"
+
+#include <GL/gl.h>
+
+// The renderers' only ties to the platform and the sound library: the goal
+// markers read the tick count and the clock clicks. Here the tick stands still
+// so the goals always show the same colour, and the click is silent. The
+// window procedure comes along with the game's view set-up and needs its two
+// window-system calls, which are never made here.
+namespace {
+constexpr DWORD GOLDEN_TICK = 1088711; // goals: strong red, some green and blue
+}
+DWORD WINAPI GetTickCount() {
+    return GOLDEN_TICK;
+}
+int FSOUND_PlaySound(int channel, FSOUND_SAMPLE *) {
+    return channel;
+}
+LRESULT WINAPI DefWindowProcA(HWND, UINT, WPARAM, LPARAM) {
+    return 0;
+}
+void WINAPI PostQuitMessage(int) {}
+
+namespace {
+
+constexpr int WIDTH = 800, HEIGHT = 600;
+constexpr int TOLERANCE = 3; // per channel: room for rounding in other GL builds
+
+Grid levelGrid, smallBanner, largeBanner, oneDot;
+
+// Reads a test picture: ';' starts a note line, '#' is 1, 'o' is 2, a digit is
+// its own value, anything else is 0; short lines and missing rows are empty.
+bool LoadTextGrid(Grid grid, const std::string &path) {
+    std::ifstream in(path);
+    if (!in) {
+        std::fprintf(stderr, "cannot open %s\n", path.c_str());
+        return false;
+    }
+    std::memset(grid, CELL_EMPTY, GRID_CELLS);
+    std::string line;
+    int row = 0;
+    while (row < GRID_ROWS && std::getline(in, line)) {
+        if (!line.empty() && line[0] == ';')
+            continue;
+        for (int c = 0; c < GRID_COLS && c < static_cast<int>(line.size()); ++c) {
+            const char ch = line[c];
+            unsigned char v = CELL_EMPTY;
+            if (ch == '#')
+                v = CELL_BLOCK;
+            else if (ch == 'o')
+                v = CELL_GOAL;
+            else if (ch >= '0' && ch <= '9')
+                v = static_cast<unsigned char>(ch - '0');
+            grid[row * GRID_COLS + c] = v;
+        }
+        ++row;
+    }
+    return true;
+}
+
+// The view and GL state as the game's window sets them up. The headless
+// library's own copy of that state goes first, so the pictures stay right
+// even where the game's set-up is not written yet; the game's has the last word.
+void PrepareView(int width, int height) {
+    SetGameView(width, height);
+    ResizeScene(width, height);
+    InitGL();
+}
+
+void Clear() {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+}
+
+// Every kind of disc the game draws, left to right: the player, the menu
+// cursor, a goal marker (through the level view), banner dots at both
+// pitches, and a set and a clear clock bit. Below them the same row over a
+// run of tiles, to show how they blend.
+void SceneDiscs() {
+    Clear();
+    for (int row = 0; row < 2; ++row) {
+        const double y = 8 + 12 * row;
+        if (row == 1)
+            for (double x = 2; x < 38; x += 2)
+                DrawTile(x, y - 1);
+        DrawDisc(4, y, 0, 1, 0, 1.1);
+        DrawDisc(9, y, 1, 1, 1, 1);
+        Grid goal = {};
+        goal[(row == 0 ? 4 : 10) * GRID_COLS + 7] = CELL_GOAL; // corner at (14, y)
+        DrawLevel(goal, 0);
+        DrawBanner(oneDot, 19, y, 0.25);
+        DrawBanner(oneDot, 23, y, 0.5);
+        DrawDisc(29, y, 0, 0, 1, 1);
+        DrawDisc(34, y, 1, 1, 1, 1);
+    }
+}
+
+void SceneTiles() {
+    Clear();
+    for (int i = 0; i < 6; ++i)
+        DrawTile(4 + 2 * i, 6);
+    for (int i = 0; i < 2; ++i)
+        for (int j = 0; j < 2; ++j)
+            DrawTile(22 + 2 * i, 14 + 2 * j);
+    DrawTile(32, 22);
+}
+
+void SceneBackground() {
+    Clear();
+    DrawBackground(static_cast<int32_t>(GOLDEN_TICK));
+}
+
+void Sea(double level) {
+    Clear();
+    DrawSea(5000, level);
+}
+void SceneSea27() {
+    Sea(27);
+}
+void SceneSea15() {
+    Sea(15);
+}
+void SceneSeaAboveTheTop() {
+    Sea(-2);
+}
+
+void SceneLevelStart() {
+    Clear();
+    DrawLevel(levelGrid, 0);
+}
+void SceneLevelEnd() {
+    Clear();
+    DrawLevel(levelGrid, 170);
+}
+
+void SceneSmallBanner() {
+    Clear();
+    DrawBanner(smallBanner, 10, 5, 0.25);
+}
+void SceneLargeBanner() {
+    Clear();
+    DrawBanner(largeBanner, 3, 10, 0.5);
+}
+
+void SceneClock() {
+    Clear();
+    lastClockSeconds = 200; // no click wanted, though it would be silent anyway
+    DrawClock(200000, 10, 20);
+}
+
+// A whole game frame in the order the game draws it.
+void SceneFrame() {
+    Clear();
+    DrawBackground(static_cast<int32_t>(GOLDEN_TICK));
+    DrawLevel(levelGrid, 8.5);
+    DrawDisc(21, 15, 0, 1, 0, 1.1);
+    DrawSea(5000, 23);
+    DrawClock(37000, 0, 1);
+}
+
+struct Scene {
+    const char *name;
+    void (*draw)();
+};
+
+const Scene SCENES[] = {
+    {"discs", SceneDiscs},
+    {"tiles", SceneTiles},
+    {"background", SceneBackground},
+    {"sea_level_27", SceneSea27},
+    {"sea_level_15", SceneSea15},
+    {"sea_level_minus_2", SceneSeaAboveTheTop},
+    {"level_scroll_0", SceneLevelStart},
+    {"level_scroll_170", SceneLevelEnd},
+    {"banner_pitch_0.25", SceneSmallBanner},
+    {"banner_pitch_0.5", SceneLargeBanner},
+    {"clock_200s", SceneClock},
+    {"game_frame", SceneFrame},
+};
+
+int Usage() {
+    std::fprintf(stderr, "usage: vorta_golden --write DIR\n"
+                         "       vorta_golden --compare DIR [--out DIR]\n");
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    std::string mode, dir, out;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if ((arg == "--write" || arg == "--compare") && i + 1 < argc) {
+            mode = arg;
+            dir = argv[++i];
+        } else if (arg == "--out" && i + 1 < argc) {
+            out = argv[++i];
+        } else {
+            return Usage();
+        }
+    }
+    if (mode.empty())
+        return Usage();
+
+    const std::string grids = std::string(VK_GOLDEN_DIR) + "/grids/";
+    if (!LoadTextGrid(levelGrid, grids + "level.txt") ||
+        !LoadTextGrid(smallBanner, grids + "banner_small.txt") ||
+        !LoadTextGrid(largeBanner, grids + "banner_large.txt"))
+        return 1;
+    oneDot[0] = CELL_BLOCK;
+
+    if (!HeadlessOpen(WIDTH, HEIGHT, PrepareView))
+        return 1;
+    int failures = 0;
+    for (const Scene &scene : SCENES) {
+        scene.draw();
+        const RgbImage actual = HeadlessCapture();
+        const std::string file = std::string(scene.name) + ".png";
+        if (mode == "--write") {
+            if (!WritePng(dir + "/" + file, actual))
+                ++failures;
+            continue;
+        }
+        RgbImage expected;
+        if (!ReadPng(dir + "/" + file, expected)) {
+            ++failures;
+            continue;
+        }
+        const ImageDifference d = CompareImages(actual, expected, TOLERANCE);
+        if (d.sameSize && d.pixelsOutside == 0) {
+            std::printf("%-22s ok (largest channel difference %d)\n", scene.name, d.largest);
+            continue;
+        }
+        ++failures;
+        if (!d.sameSize)
+            std::printf("%-22s FAILED: %dx%d, expected %dx%d\n", scene.name, actual.width,
+                        actual.height, expected.width, expected.height);
+        else
+            std::printf("%-22s FAILED: %ld pixels differ by more than %d (largest %d)\n",
+                        scene.name, d.pixelsOutside, TOLERANCE, d.largest);
+        if (!out.empty()) {
+            std::string command = "mkdir -p '" + out + "'";
+            if (std::system(command.c_str()) == 0) {
+                WritePng(out + "/" + file, actual);
+                if (d.sameSize)
+                    WritePng(out + "/" + std::string(scene.name) + ".diff.png",
+                             DifferenceImage(actual, expected));
+                std::printf("%-22s see %s/%s\n", "", out.c_str(), file.c_str());
+            }
+        }
+    }
+    HeadlessClose();
+    return failures == 0 ? 0 : 1;
+}

@@ -1,0 +1,126 @@
+#include "tools/headless/headless.h"
+
+#include <SDL.h>
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+SDL_Window *window = nullptr;
+SDL_GLContext context = nullptr;
+
+void Fail(const char *what) {
+    std::fprintf(stderr, "headless GL: %s: %s\n", what, SDL_GetError());
+}
+} // namespace
+
+bool HeadlessOpen(int width, int height, void (*prepareView)(int, int)) {
+    // No X server is needed, whatever the environment asks for.
+    SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "offscreen", SDL_HINT_OVERRIDE);
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+        Fail("SDL_Init");
+        return false;
+    }
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 1);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    window = SDL_CreateWindow("vorta kemi (headless)", 0, 0, width, height, SDL_WINDOW_OPENGL);
+    if (!window) {
+        Fail("SDL_CreateWindow");
+        SDL_Quit();
+        return false;
+    }
+    context = SDL_GL_CreateContext(window);
+    if (!context || SDL_GL_MakeCurrent(window, context) != 0) {
+        Fail("SDL_GL_CreateContext");
+        HeadlessClose();
+        return false;
+    }
+    if (prepareView)
+        prepareView(width, height);
+    else
+        SetGameView(width, height);
+    return true;
+}
+
+void HeadlessClose() {
+    if (context)
+        SDL_GL_DeleteContext(context);
+    if (window)
+        SDL_DestroyWindow(window);
+    context = nullptr;
+    window = nullptr;
+    SDL_Quit();
+}
+
+void SetGameView(int width, int height) {
+    glViewport(0, 0, width, std::max(height, 1));
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(0.0, 40.0, 30.0, 0.0, -1.0, 10.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+
+    glShadeModel(GL_SMOOTH);
+    glClearColor(0.8f, 0.8f, 1.0f, 1.0f);
+    glClearDepth(1.0);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+}
+
+RgbImage HeadlessCapture() {
+    RgbImage image;
+    if (!window)
+        return image;
+    SDL_GL_GetDrawableSize(window, &image.width, &image.height);
+    glFinish();
+    std::vector<unsigned char> rows(size_t(image.width) * image.height * 3);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, image.width, image.height, GL_RGB, GL_UNSIGNED_BYTE, rows.data());
+    // GL gives the bottom row first.
+    image.rgb.resize(rows.size());
+    const size_t stride = size_t(image.width) * 3;
+    for (int y = 0; y < image.height; ++y)
+        std::copy_n(&rows[size_t(image.height - 1 - y) * stride], stride, &image.rgb[y * stride]);
+    return image;
+}
+
+ImageDifference CompareImages(const RgbImage &a, const RgbImage &b, int tolerance) {
+    ImageDifference d;
+    d.sameSize = a.width == b.width && a.height == b.height && a.rgb.size() == b.rgb.size();
+    if (!d.sameSize)
+        return d;
+    for (size_t p = 0; p < a.rgb.size(); p += 3) {
+        bool outside = false;
+        for (size_t c = p; c < p + 3; ++c) {
+            const int diff = std::abs(int(a.rgb[c]) - int(b.rgb[c]));
+            d.largest = std::max(d.largest, diff);
+            outside = outside || diff > tolerance;
+        }
+        d.pixelsOutside += outside;
+    }
+    return d;
+}
+
+RgbImage DifferenceImage(const RgbImage &a, const RgbImage &b) {
+    RgbImage d;
+    d.width = std::min(a.width, b.width);
+    d.height = std::min(a.height, b.height);
+    d.rgb.resize(size_t(d.width) * d.height * 3);
+    for (int y = 0; y < d.height; ++y)
+        for (int x = 0; x < d.width; ++x)
+            for (int c = 0; c < 3; ++c) {
+                const int diff = std::abs(int(a.Pixel(x, y)[c]) - int(b.Pixel(x, y)[c]));
+                d.rgb[(size_t(y) * d.width + x) * 3 + c] =
+                    static_cast<unsigned char>(std::min(255, diff * 16));
+            }
+    return d;
+}
