@@ -127,16 +127,3 @@ TEST(DrawTile, FiveQuadsThenTwelveCornerTriangles) {
     at(47, 1.5, 1.5), at(48, 1.5, 2), at(49, 1.75, 1.866);
     at(52, 1.866, 1.75), at(54, 1.866, 1.75), at(55, 2, 1.5);
 }
-
-TEST(DrawTile, NeighboursMeetAtTheirTransparentBorders) {
-    ResetGameState();
-    DrawTile(0, 0);
-    DrawTile(2, 0);
-    const auto v = DrawnVertices();
-    ASSERT_EQ(v.size(), 112u);
-    for (const DrawnVertex &d : v) {
-        if (d.x == 2) {
-            EXPECT_EQ(d.a, 0) << "a vertex on the shared border is visible";
-        }
-    }
-}

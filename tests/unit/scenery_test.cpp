@@ -138,9 +138,3 @@ TEST(DrawSea, PhaseSumsWrapAroundAsSignedThirtyTwoBitValues) {
     // Band 2, k = 0: 0 - INT32_MIN wraps back to INT32_MIN.
     EXPECT_FLOAT_EQ(v[161].y, 10 - std::sin(double(INT32_MIN) / 200.0));
 }
-
-TEST(DrawSea, DeepLevelsLieBelowTheBottomEdge) {
-    ResetGameState();
-    for (const DrawnVertex &d : Sea(4321, 32))
-        EXPECT_GE(d.y, 30);
-}
