@@ -158,7 +158,7 @@ bool ReadReplay(const std::string &path, Replay *replay, std::string *error) {
     return true;
 }
 
-bool BeginReplay(const Replay &replay, std::string *error) {
+bool LoadGridFolder(const std::string &folder, std::string *error) {
     struct Named {
         unsigned char *grid;
         const char *file;
@@ -166,11 +166,20 @@ bool BeginReplay(const Replay &replay, std::string *error) {
     const Named grids[] = {{mapGrid, "map"},      {overGrid, "over"}, {newGrid, "new"},
                            {quitGrid, "quit"},    {credGrid, "cred"}, {timeGrid, "time"},
                            {pelmoxGrid, "pelmox"}};
-    if (!replay.gridFolder.empty())
-        for (const Named &g : grids)
-            if (!LoadGridIfPresent(g.grid, replay.gridFolder + "/" + g.file, false, error))
-                return false;
-    if (!replay.mapFile.empty() && !LoadGridIfPresent(mapGrid, replay.mapFile, true, error))
+    for (const Named &g : grids)
+        if (!LoadGridIfPresent(g.grid, folder + "/" + g.file, false, error))
+            return false;
+    return true;
+}
+
+bool LoadLevelFile(const std::string &path, std::string *error) {
+    return LoadGridIfPresent(mapGrid, path, true, error);
+}
+
+bool BeginReplay(const Replay &replay, std::string *error) {
+    if (!replay.gridFolder.empty() && !LoadGridFolder(replay.gridFolder, error))
+        return false;
+    if (!replay.mapFile.empty() && !LoadLevelFile(replay.mapFile, error))
         return false;
     screen = SCREEN_MENU;
     seaLevel = 27.0;

@@ -45,6 +45,13 @@ bool ReadReplay(const std::string &path, Replay *replay, std::string *error);
 int ReplayKeyCode(const std::string &name);
 std::string ReplayKeyName(int code);
 
+// Loads the grid files found in a folder (map, over, new, quit, cred, time,
+// pelmox); missing ones are left as they are. False (with `error`) when one
+// is malformed.
+bool LoadGridFolder(const std::string &folder, std::string *error);
+// Loads the level grid from a file.
+bool LoadLevelFile(const std::string &path, std::string *error);
+
 // Puts the game where start-up leaves it: the grids loaded, the menu showing,
 // the sea at 27 and the time origin at the replay's start tick. The caller
 // has reset every variable and set the sound handles before. False (with
