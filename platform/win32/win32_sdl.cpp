@@ -60,6 +60,7 @@ Window windows[MAX_WINDOWS];
 GlContext contexts[MAX_CONTEXTS];
 std::deque<MSG> queue;
 int cursorCount = 0;
+Window *focusWindow = nullptr; // given the keyboard by SetFocus
 
 // The full-screen mode granted by ChangeDisplaySettingsA, taken by the next pop-up window.
 bool modePending = false;
@@ -331,7 +332,11 @@ int VirtualKeyOf(const SDL_Keysym &key) {
 }
 
 void PostKey(const SDL_KeyboardEvent &e) {
+    // SDL on X11 learns of a new window's focus a little late; keys pressed in
+    // between belong to the window that was given the focus.
     Window *w = WindowOfSdlId(e.windowID);
+    if (w == nullptr && focusWindow != nullptr && focusWindow->used)
+        w = focusWindow;
     int vk = VirtualKeyOf(e.keysym);
     if (w == nullptr || vk == 0)
         return;
@@ -594,6 +599,8 @@ BOOL WINAPI DestroyWindow(HWND hwnd) {
     Send(w, WM_DESTROY, 0, 0);
     SDL_DestroyWindow(w->sdl);
     w->used = false;
+    if (focusWindow == w)
+        focusWindow = nullptr;
     // Messages still waiting for the window die with it.
     for (auto it = queue.begin(); it != queue.end();)
         it = it->hwnd == hwnd ? queue.erase(it) : it + 1;
@@ -634,8 +641,10 @@ HWND WINAPI SetFocus(HWND hwnd) {
     if (SDL_WasInit(SDL_INIT_VIDEO) && SDL_GetKeyboardFocus() != nullptr)
         previous = WindowOfSdlId(SDL_GetWindowID(SDL_GetKeyboardFocus()));
     Window *w = WindowOf(hwnd);
-    if (w != nullptr)
+    if (w != nullptr) {
         SDL_SetWindowInputFocus(w->sdl); // not all window managers allow it; not an error
+        focusWindow = w;
+    }
     return previous ? HandleOf(previous) : nullptr;
 }
 
