@@ -220,6 +220,32 @@ void Post(Window *w, UINT message, WPARAM wParam, LPARAM lParam) {
 
 // ---- keyboard ----------------------------------------------------------------
 
+struct KeyName {
+    SDL_Keycode sym;
+    int vk;
+};
+// clang-format off
+const KeyName KEY_NAMES[] = {
+    {SDLK_RETURN, VK_RETURN}, {SDLK_KP_ENTER, VK_RETURN}, {SDLK_ESCAPE, VK_ESCAPE},
+    {SDLK_SPACE, VK_SPACE}, {SDLK_BACKSPACE, VK_BACK}, {SDLK_TAB, VK_TAB},
+    {SDLK_LEFT, VK_LEFT}, {SDLK_UP, VK_UP}, {SDLK_RIGHT, VK_RIGHT}, {SDLK_DOWN, VK_DOWN},
+    {SDLK_INSERT, VK_INSERT}, {SDLK_DELETE, VK_DELETE}, {SDLK_HOME, VK_HOME}, {SDLK_END, VK_END},
+    {SDLK_PAGEUP, VK_PRIOR}, {SDLK_PAGEDOWN, VK_NEXT},
+    {SDLK_LSHIFT, VK_SHIFT}, {SDLK_RSHIFT, VK_SHIFT}, {SDLK_LCTRL, VK_CONTROL},
+    {SDLK_RCTRL, VK_CONTROL}, {SDLK_LALT, VK_MENU}, {SDLK_RALT, VK_MENU},
+    {SDLK_LGUI, VK_LWIN}, {SDLK_RGUI, VK_RWIN}, {SDLK_APPLICATION, VK_APPS},
+    {SDLK_PAUSE, VK_PAUSE}, {SDLK_CAPSLOCK, VK_CAPITAL}, {SDLK_NUMLOCKCLEAR, VK_NUMLOCK},
+    {SDLK_SCROLLLOCK, VK_SCROLL}, {SDLK_PRINTSCREEN, VK_SNAPSHOT},
+    {SDLK_KP_0, VK_NUMPAD0}, {SDLK_KP_MULTIPLY, VK_MULTIPLY}, {SDLK_KP_PLUS, VK_ADD},
+    {SDLK_KP_MINUS, VK_SUBTRACT}, {SDLK_KP_PERIOD, VK_DECIMAL}, {SDLK_KP_DIVIDE, VK_DIVIDE},
+    {SDLK_SEMICOLON, VK_OEM_1}, {SDLK_EQUALS, VK_OEM_PLUS}, {SDLK_COMMA, VK_OEM_COMMA},
+    {SDLK_MINUS, VK_OEM_MINUS}, {SDLK_PERIOD, VK_OEM_PERIOD}, {SDLK_SLASH, VK_OEM_2},
+    {SDLK_BACKQUOTE, VK_OEM_3}, {SDLK_LEFTBRACKET, VK_OEM_4}, {SDLK_BACKSLASH, VK_OEM_5},
+    {SDLK_RIGHTBRACKET, VK_OEM_6}, {SDLK_QUOTE, VK_OEM_7},
+};
+// clang-format on
+
+// Windows virtual-key codes: letters and digits by their character, the rest by name.
 int VirtualKeyOf(const SDL_Keysym &key) {
     SDL_Keycode k = key.sym;
     if (k >= 'a' && k <= 'z')
@@ -235,100 +261,10 @@ int VirtualKeyOf(const SDL_Keysym &key) {
         return VK_F12 + 1 + static_cast<int>(k - SDLK_F13);
     if (k >= SDLK_KP_1 && k <= SDLK_KP_9)
         return VK_NUMPAD0 + 1 + static_cast<int>(k - SDLK_KP_1);
-    switch (k) {
-    case SDLK_RETURN:
-    case SDLK_KP_ENTER:
-        return VK_RETURN;
-    case SDLK_ESCAPE:
-        return VK_ESCAPE;
-    case SDLK_SPACE:
-        return VK_SPACE;
-    case SDLK_BACKSPACE:
-        return VK_BACK;
-    case SDLK_TAB:
-        return VK_TAB;
-    case SDLK_LEFT:
-        return VK_LEFT;
-    case SDLK_UP:
-        return VK_UP;
-    case SDLK_RIGHT:
-        return VK_RIGHT;
-    case SDLK_DOWN:
-        return VK_DOWN;
-    case SDLK_INSERT:
-        return VK_INSERT;
-    case SDLK_DELETE:
-        return VK_DELETE;
-    case SDLK_HOME:
-        return VK_HOME;
-    case SDLK_END:
-        return VK_END;
-    case SDLK_PAGEUP:
-        return VK_PRIOR;
-    case SDLK_PAGEDOWN:
-        return VK_NEXT;
-    case SDLK_LSHIFT:
-    case SDLK_RSHIFT:
-        return VK_SHIFT;
-    case SDLK_LCTRL:
-    case SDLK_RCTRL:
-        return VK_CONTROL;
-    case SDLK_LALT:
-    case SDLK_RALT:
-        return VK_MENU;
-    case SDLK_LGUI:
-        return VK_LWIN;
-    case SDLK_RGUI:
-        return VK_RWIN;
-    case SDLK_APPLICATION:
-        return VK_APPS;
-    case SDLK_PAUSE:
-        return VK_PAUSE;
-    case SDLK_CAPSLOCK:
-        return VK_CAPITAL;
-    case SDLK_NUMLOCKCLEAR:
-        return VK_NUMLOCK;
-    case SDLK_SCROLLLOCK:
-        return VK_SCROLL;
-    case SDLK_PRINTSCREEN:
-        return VK_SNAPSHOT;
-    case SDLK_KP_0:
-        return VK_NUMPAD0;
-    case SDLK_KP_MULTIPLY:
-        return VK_MULTIPLY;
-    case SDLK_KP_PLUS:
-        return VK_ADD;
-    case SDLK_KP_MINUS:
-        return VK_SUBTRACT;
-    case SDLK_KP_PERIOD:
-        return VK_DECIMAL;
-    case SDLK_KP_DIVIDE:
-        return VK_DIVIDE;
-    case SDLK_SEMICOLON:
-        return VK_OEM_1;
-    case SDLK_EQUALS:
-        return VK_OEM_PLUS;
-    case SDLK_COMMA:
-        return VK_OEM_COMMA;
-    case SDLK_MINUS:
-        return VK_OEM_MINUS;
-    case SDLK_PERIOD:
-        return VK_OEM_PERIOD;
-    case SDLK_SLASH:
-        return VK_OEM_2;
-    case SDLK_BACKQUOTE:
-        return VK_OEM_3;
-    case SDLK_LEFTBRACKET:
-        return VK_OEM_4;
-    case SDLK_BACKSLASH:
-        return VK_OEM_5;
-    case SDLK_RIGHTBRACKET:
-        return VK_OEM_6;
-    case SDLK_QUOTE:
-        return VK_OEM_7;
-    default:
-        return 0;
-    }
+    for (const KeyName &entry : KEY_NAMES)
+        if (entry.sym == k)
+            return entry.vk;
+    return 0;
 }
 
 void PostKey(const SDL_KeyboardEvent &e) {

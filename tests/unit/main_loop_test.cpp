@@ -119,17 +119,6 @@ TEST(RunMainLoop, MinimisedWindowDrawsNothingButKeepsPresenting) {
     EXPECT_EQ(swapCount, 3);
 }
 
-TEST(RunMainLoop, FramesReadTheClockOncePerFrame) {
-    Start(IDNO);
-    startTick = 0xFFFFFF00u; // game time across the counter's wrap
-    win32Tick = 0x40u;
-    win32TickStep = 1;
-    QuitAt(5);
-    EXPECT_EQ(RunMainLoop(), 0);
-    EXPECT_EQ(win32Tick, 0x44u);
-    EXPECT_EQ(GlCountNamed("glClear"), 4u);
-}
-
 TEST(RunMainLoop, EachF1KeyDownSwitchesModeOnceAndClearsTheKey) {
     Start(IDNO);
     std::vector<BOOL> modes;

@@ -46,10 +46,9 @@ TEST(CreateGameWindow, WindowedBuildsEveryStepInOrder) {
     EXPECT_EQ(loadedCursor.name, IDC_ARROW);
 
     // The frame is added around an 800 x 600 client area.
-    EXPECT_EQ(adjustedRect.rect.left, 0);
-    EXPECT_EQ(adjustedRect.rect.top, 0);
-    EXPECT_EQ(adjustedRect.rect.right, 800);
-    EXPECT_EQ(adjustedRect.rect.bottom, 600);
+    const RECT &r = adjustedRect.rect;
+    EXPECT_EQ(std::vector<LONG>({r.left, r.top, r.right, r.bottom}),
+              std::vector<LONG>({0, 0, 800, 600}));
     EXPECT_EQ(adjustedRect.style, 0x06CF0000u);
     EXPECT_EQ(adjustedRect.menu, FALSE);
     EXPECT_EQ(adjustedRect.exStyle, 0x40100u);
