@@ -6,10 +6,11 @@
 start_game_windowed
 wait_until 20 is_menu || fail "no menu after the question"
 
+started=$SECONDS
 hold Return
 wait_until 10 has_disc || fail "Enter on the menu showed no green disc"
 shot start
-echo "disc at x=$(green_x start) after Enter"
+echo "disc at x=$(green_x start) $((SECONDS - started)) s after Enter"
 
 # Without a key the camera brings the disc toward the middle of the view
 # (x 20 of 40, pixel 400) and never past it; Right held carries it on to
