@@ -55,11 +55,13 @@ x_up() { kill -0 "$x_pid" 2>/dev/null && xdpyinfo >/dev/null 2>&1; }
 # Starts Xvfb with one screen of the given size (e.g. 800x600) and openbox on
 # it, on the first display number that is free (another test's server may
 # take one at the same moment: then the next is tried).
+# -noreset: the server would otherwise reset when its last client (the
+# readiness probe) leaves, and a client connecting during that reset fails.
 x_start() {
     local size=$1 n
     for n in $(seq $((60 + $$ % 200)) 400); do
         [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-        Xvfb ":$n" -screen 0 "${size}x24" -nolisten tcp >"$scratch/xvfb.log" 2>&1 &
+        Xvfb ":$n" -screen 0 "${size}x24" -nolisten tcp -noreset >"$scratch/xvfb.log" 2>&1 &
         x_pid=$!
         export DISPLAY=":$n"
         wait_until 30 bash -c "! kill -0 $x_pid || xdpyinfo" && x_up && break
