@@ -503,10 +503,10 @@ bool WriteReplay(const Options &o, const Win &win, std::string *error) {
     namespace fs = std::filesystem;
     const fs::path folder = fs::absolute(fs::path(o.out)).parent_path();
     out << "# The fastest win the solver found on this level: " << win.time / 1000.0 << " s, "
-        << MarginSeconds(win.time, win.height)
-        << " s before the sea\n# would reach the height it wins at. Made by tools/solve"
-        << " (beam " << o.beam << ", a decision every " << o.decide << " ms, frames of " << o.frame
-        << " ms);\n# made again with it whenever the level changes.\n";
+        << MarginSeconds(win.time, win.height) << " s before the\n"
+        << "# sea would reach the height it wins at. Made by tools/solve with a beam of " << o.beam
+        << ",\n# a decision every " << o.decide << " ms and frames of " << o.frame
+        << " ms; made again whenever the level changes.\n";
     if (!o.grids.empty())
         out << "grids " << fs::relative(fs::absolute(o.grids), folder).generic_string() << "\n";
     if (!o.map.empty())
