@@ -1,5 +1,69 @@
 #include "core/main_loop.h"
 
+#include "core/game_state.h"
+#include "game/screens.h"
+#include "platform/gl_window.h"
+
+namespace {
+
+const char *const WINDOW_TITLE = "vorta kemi";
+constexpr int WINDOW_WIDTH = 800;
+constexpr int WINDOW_HEIGHT = 600;
+constexpr int WINDOW_BITS = 32;
+constexpr int KEY_TOGGLE_FULLSCREEN = 112; // F1
+
+BOOL OpenWindow() {
+    return CreateGameWindow(WINDOW_TITLE, WINDOW_WIDTH, WINDOW_HEIGHT, WINDOW_BITS, fullscreen);
+}
+
+} // namespace
+
 int RunMainLoop() {
-    return 0;
+    MSG msg{};
+    BOOL done = BOOL_FALSE;
+
+    // A box that cannot be shown (0) counts as a yes.
+    fullscreen =
+        MessageBoxA(nullptr, "Fullsrceen?", "Little questioN", MB_YESNO | MB_ICONQUESTION) == IDNO
+            ? BOOL_FALSE
+            : BOOL_TRUE;
+    if (!OpenWindow())
+        return 0;
+
+    while (!done) {
+        if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            // Drain every waiting message before the next frame.
+            if (msg.message == WM_QUIT) {
+                done = BOOL_TRUE;
+            } else {
+                TranslateMessage(&msg);
+                DispatchMessageA(&msg);
+            }
+            continue;
+        }
+
+        if (active) {
+            // Unsigned subtraction: game time survives the tick counter wrapping.
+            DWORD elapsed = GetTickCount() - startTick;
+            if (!DrawFrame(static_cast<int32_t>(elapsed)))
+                done = BOOL_TRUE;
+        }
+        if (!done) {
+            if (IsScreen(SCREEN_EXIT))
+                done = BOOL_TRUE; // the frame that chose to leave is never shown
+            else
+                SwapBuffers(deviceContext);
+        }
+
+        if (keys[KEY_TOGGLE_FULLSCREEN]) {
+            keys[KEY_TOGGLE_FULLSCREEN] = BOOL_FALSE;
+            DestroyGameWindow();
+            fullscreen = fullscreen ? BOOL_FALSE : BOOL_TRUE;
+            if (!OpenWindow())
+                return 0;
+        }
+    }
+
+    DestroyGameWindow();
+    return static_cast<int>(msg.wParam);
 }

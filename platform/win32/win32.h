@@ -13,7 +13,9 @@
 
 #define WINAPI
 #define CALLBACK
+#ifndef APIENTRY // <GL/gl.h> may have defined it already
 #define APIENTRY
+#endif
 
 typedef int BOOL;
 typedef unsigned char BYTE;
@@ -154,10 +156,17 @@ static_assert(sizeof(PIXELFORMATDESCRIPTOR) == 40, "pixel format must match the 
 #define IDC_ARROW MAKEINTRESOURCEA(32512)
 #define LOWORD(l) ((WORD)(((uintptr_t)(l)) & 0xffff))
 #define HIWORD(l) ((WORD)((((uintptr_t)(l)) >> 16) & 0xffff))
+#define MAKELONG(lo, hi) ((LONG)(((WORD)(lo)) | (((DWORD)((WORD)(hi))) << 16)))
+#define MAKEWPARAM(lo, hi) ((WPARAM)(DWORD)MAKELONG(lo, hi))
+#define MAKELPARAM(lo, hi) ((LPARAM)(DWORD)MAKELONG(lo, hi))
 
 // Message boxes
 constexpr UINT MB_OK = 0x00;
+constexpr UINT MB_OKCANCEL = 0x01;
+constexpr UINT MB_YESNOCANCEL = 0x03;
 constexpr UINT MB_YESNO = 0x04;
+constexpr UINT MB_TYPEMASK = 0x0F;
+constexpr UINT MB_ICONMASK = 0xF0;
 constexpr UINT MB_ICONERROR = 0x10;
 constexpr UINT MB_ICONSTOP = 0x10;
 constexpr UINT MB_ICONQUESTION = 0x20;
@@ -175,12 +184,19 @@ constexpr UINT CS_OWNDC = 0x0020;
 constexpr DWORD WS_POPUP = 0x80000000u;
 constexpr DWORD WS_CLIPSIBLINGS = 0x04000000u;
 constexpr DWORD WS_CLIPCHILDREN = 0x02000000u;
+constexpr DWORD WS_CAPTION = 0x00C00000u;
+constexpr DWORD WS_BORDER = 0x00800000u;
+constexpr DWORD WS_DLGFRAME = 0x00400000u;
+constexpr DWORD WS_THICKFRAME = 0x00040000u;
 constexpr DWORD WS_OVERLAPPEDWINDOW = 0x00CF0000u;
 constexpr DWORD WS_EX_APPWINDOW = 0x00040000u;
 constexpr DWORD WS_EX_WINDOWEDGE = 0x00000100u;
+constexpr int SW_HIDE = 0;
 constexpr int SW_SHOW = 5;
 
 // Messages
+constexpr UINT WM_CREATE = 0x0001;
+constexpr UINT WM_DESTROY = 0x0002;
 constexpr UINT WM_SIZE = 0x0005;
 constexpr UINT WM_ACTIVATE = 0x0006;
 constexpr UINT WM_CLOSE = 0x0010;
@@ -190,6 +206,10 @@ constexpr UINT WM_KEYUP = 0x0101;
 constexpr UINT WM_SYSKEYDOWN = 0x0104;
 constexpr UINT WM_SYSKEYUP = 0x0105;
 constexpr UINT WM_SYSCOMMAND = 0x0112;
+constexpr WPARAM WA_INACTIVE = 0;
+constexpr WPARAM WA_ACTIVE = 1;
+constexpr WPARAM SIZE_RESTORED = 0;
+constexpr WPARAM SIZE_MINIMIZED = 1;
 constexpr WPARAM SC_CLOSE = 0xF060;
 constexpr WPARAM SC_SCREENSAVE = 0xF140;
 constexpr WPARAM SC_MONITORPOWER = 0xF170;
@@ -208,6 +228,7 @@ constexpr DWORD DM_PELSHEIGHT = 0x00100000;
 // Pixel formats
 constexpr DWORD PFD_DOUBLEBUFFER = 0x00000001;
 constexpr DWORD PFD_DRAW_TO_WINDOW = 0x00000004;
+constexpr DWORD PFD_DRAW_TO_BITMAP = 0x00000008;
 constexpr DWORD PFD_SUPPORT_OPENGL = 0x00000020;
 constexpr BYTE PFD_TYPE_RGBA = 0;
 constexpr BYTE PFD_MAIN_PLANE = 0;
@@ -233,9 +254,33 @@ constexpr int VK_RIGHT = 0x27;
 constexpr int VK_DOWN = 0x28;
 constexpr int VK_INSERT = 0x2D;
 constexpr int VK_DELETE = 0x2E;
+constexpr int VK_SNAPSHOT = 0x2C;
+constexpr int VK_LWIN = 0x5B;
+constexpr int VK_RWIN = 0x5C;
+constexpr int VK_APPS = 0x5D;
+constexpr int VK_NUMPAD0 = 0x60;
+constexpr int VK_MULTIPLY = 0x6A;
+constexpr int VK_ADD = 0x6B;
+constexpr int VK_SUBTRACT = 0x6D;
+constexpr int VK_DECIMAL = 0x6E;
+constexpr int VK_DIVIDE = 0x6F;
 constexpr int VK_F1 = 0x70;
+constexpr int VK_F4 = 0x73;
 constexpr int VK_F10 = 0x79;
 constexpr int VK_F12 = 0x7B;
+constexpr int VK_NUMLOCK = 0x90;
+constexpr int VK_SCROLL = 0x91;
+constexpr int VK_OEM_1 = 0xBA;      // ;:
+constexpr int VK_OEM_PLUS = 0xBB;   // =+
+constexpr int VK_OEM_COMMA = 0xBC;  // ,<
+constexpr int VK_OEM_MINUS = 0xBD;  // -_
+constexpr int VK_OEM_PERIOD = 0xBE; // .>
+constexpr int VK_OEM_2 = 0xBF;      // /?
+constexpr int VK_OEM_3 = 0xC0;      // `~
+constexpr int VK_OEM_4 = 0xDB;      // [{
+constexpr int VK_OEM_5 = 0xDC;      // \|
+constexpr int VK_OEM_6 = 0xDD;      // ]}
+constexpr int VK_OEM_7 = 0xDE;      // '"
 
 // Kernel
 HMODULE WINAPI GetModuleHandleA(LPCSTR moduleName);

@@ -1,94 +1,790 @@
-// The window-system layer over SDL2 (placeholder: filled in with the window work).
+// The window-system calls of the game, given their Windows meanings over SDL2.
+//
+// Windows, device contexts and GL contexts are kept in small fixed tables; a
+// handle is the address of its table entry. SDL events become window messages
+// in one queue that PeekMessageA takes from; messages that Windows sends during
+// creation, showing and destruction go straight to the window procedure.
 #include "platform/win32/win32.h"
 
 #include <SDL2/SDL.h>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <deque>
+#include <strings.h>
 
-HMODULE WINAPI GetModuleHandleA(LPCSTR) {
+namespace {
+
+constexpr int MAX_CLASSES = 4;
+constexpr int MAX_WINDOWS = 4;
+constexpr int MAX_CONTEXTS = 4;
+constexpr int CLASS_NAME_LENGTH = 64;
+
+// The one pixel format this layer describes: RGBA, double-buffered, with depth,
+// as fixed by the window's visual when the window was made.
+constexpr int THE_PIXEL_FORMAT = 1;
+
+struct WindowClass {
+    bool used;
+    char name[CLASS_NAME_LENGTH];
+    ATOM atom;
+    WNDCLASSA info;
+};
+
+struct DeviceContext {
+    int pixelFormat; // 0 until SetPixelFormat
+};
+
+struct Window {
+    bool used;
+    SDL_Window *sdl;
+    Uint32 sdlId;
+    const WindowClass *windowClass;
+    WNDPROC proc;
+    bool hasGl;     // made with an OpenGL-capable visual
+    bool shownOnce; // the first show sends the size and activation
+    bool minimised; // as last reported by the window manager
+    bool refusesScreenSaver;
+    DeviceContext dc;
+};
+
+struct GlContext {
+    bool used;
+    SDL_GLContext gl;
+    int pixelFormat;
+};
+
+WindowClass classes[MAX_CLASSES];
+Window windows[MAX_WINDOWS];
+GlContext contexts[MAX_CONTEXTS];
+std::deque<MSG> queue;
+int cursorCount = 0;
+Window *focusWindow = nullptr; // given the keyboard by SetFocus
+
+// The full-screen mode granted by ChangeDisplaySettingsA, taken by the next pop-up window.
+bool modePending = false;
+SDL_DisplayMode pendingMode;
+
+// Set by DefWindowProcA when asked to start the screen saver.
+bool screenSaverDefaulted = false;
+
+unsigned char moduleMarker, iconMarker, cursorMarker;
+
+// ---- handles -----------------------------------------------------------------
+
+HWND HandleOf(Window *w) {
+    return reinterpret_cast<HWND>(w);
+}
+Window *WindowOf(HWND hwnd) {
+    for (Window &w : windows)
+        if (w.used && HandleOf(&w) == hwnd)
+            return &w;
     return nullptr;
 }
-DWORD WINAPI GetTickCount() {
-    return static_cast<DWORD>(SDL_GetTicks64());
-}
-void WINAPI ExitProcess(UINT exitCode) {
-    std::exit(static_cast<int>(exitCode));
-}
-HICON WINAPI LoadIconA(HINSTANCE, LPCSTR) {
+Window *WindowOfSdlId(Uint32 id) {
+    for (Window &w : windows)
+        if (w.used && w.sdlId == id)
+            return &w;
     return nullptr;
 }
-HCURSOR WINAPI LoadCursorA(HINSTANCE, LPCSTR) {
+Window *WindowOfDc(HDC hdc) {
+    for (Window &w : windows)
+        if (w.used && reinterpret_cast<HDC>(&w.dc) == hdc)
+            return &w;
     return nullptr;
 }
-ATOM WINAPI RegisterClassA(const WNDCLASSA *) {
+GlContext *ContextOf(HGLRC rc) {
+    for (GlContext &c : contexts)
+        if (c.used && reinterpret_cast<HGLRC>(&c) == rc)
+            return &c;
+    return nullptr;
+}
+
+bool IsAtom(LPCSTR name) {
+    return (reinterpret_cast<uintptr_t>(name) >> 16) == 0;
+}
+WindowClass *ClassNamed(LPCSTR name, HINSTANCE instance) {
+    if (name == nullptr)
+        return nullptr;
+    for (WindowClass &c : classes) {
+        if (!c.used || c.info.hInstance != instance)
+            continue;
+        if (IsAtom(name) ? c.atom == static_cast<ATOM>(reinterpret_cast<uintptr_t>(name))
+                         : strcasecmp(c.name, name) == 0)
+            return &c;
+    }
+    return nullptr;
+}
+
+// ---- video -------------------------------------------------------------------
+
+// Starts SDL's video on first use. Only an explicit SDL_VIDEODRIVER may pick a
+// driver without a screen (tools and tests); otherwise a missing display fails
+// like a system without one.
+bool VideoReady() {
+    if (SDL_WasInit(SDL_INIT_VIDEO))
+        return true;
+    SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");   // windows refuse it themselves
+    SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0"); // closing is WM_CLOSE
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
+        return false;
+    const char *driver = SDL_GetCurrentVideoDriver();
+    const char *asked = SDL_getenv("SDL_VIDEODRIVER");
+    bool headless =
+        driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0 ||
+                   std::strcmp(driver, "evdev") == 0);
+    if (headless && (asked == nullptr || std::strstr(asked, driver) == nullptr)) {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        return false;
+    }
+    SDL_StopTextInput(); // the game reads keys, not text
+    return true;
+}
+
+void UpdateScreenSaver() {
+    if (!SDL_WasInit(SDL_INIT_VIDEO))
+        return;
+    for (const Window &w : windows) {
+        if (w.used && w.refusesScreenSaver) {
+            SDL_DisableScreenSaver();
+            return;
+        }
+    }
+    SDL_EnableScreenSaver();
+}
+
+// The frame a window with this style gets around its client area (a classic
+// Windows look; on X11 the window manager draws its own, so CreateWindowExA
+// takes exactly this back off to find the client size).
+struct Frame {
+    int side, top;
+};
+Frame FrameOf(DWORD style, bool menu) {
+    Frame f{0, 0};
+    if (style & WS_THICKFRAME)
+        f.side = 4;
+    else if (style & (WS_BORDER | WS_DLGFRAME))
+        f.side = 1;
+    f.top = f.side;
+    if ((style & WS_CAPTION) == WS_CAPTION)
+        f.top += 19;
+    if (menu)
+        f.top += 19;
+    return f;
+}
+
+void ClientSize(const Window &w, int *width, int *height) {
+    if (w.hasGl)
+        SDL_GL_GetDrawableSize(w.sdl, width, height);
+    else
+        SDL_GetWindowSize(w.sdl, width, height);
+}
+
+// Tries the visual the game's pixel format asks for, then SDL's plain GL
+// defaults, then a window without GL (whose pixel format is then not found).
+SDL_Window *MakeSdlWindow(const char *title, int x, int y, int width, int height, Uint32 flags,
+                          bool *hasGl) {
+    SDL_GL_ResetAttributes();
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    *hasGl = true;
+    SDL_Window *made = SDL_CreateWindow(title, x, y, width, height, flags | SDL_WINDOW_OPENGL);
+    if (made != nullptr)
+        return made;
+    SDL_GL_ResetAttributes();
+    made = SDL_CreateWindow(title, x, y, width, height, flags | SDL_WINDOW_OPENGL);
+    if (made != nullptr)
+        return made;
+    *hasGl = false;
+    return SDL_CreateWindow(title, x, y, width, height, flags);
+}
+
+LRESULT Send(Window *w, UINT message, WPARAM wParam, LPARAM lParam) {
+    return w->proc(HandleOf(w), message, wParam, lParam);
+}
+
+void Post(Window *w, UINT message, WPARAM wParam, LPARAM lParam) {
+    MSG m{};
+    m.hwnd = HandleOf(w);
+    m.message = message;
+    m.wParam = wParam;
+    m.lParam = lParam;
+    m.time = GetTickCount();
+    queue.push_back(m);
+}
+
+// ---- keyboard ----------------------------------------------------------------
+
+struct KeyName {
+    SDL_Keycode sym;
+    int vk;
+};
+// clang-format off
+const KeyName KEY_NAMES[] = {
+    {SDLK_RETURN, VK_RETURN}, {SDLK_KP_ENTER, VK_RETURN}, {SDLK_ESCAPE, VK_ESCAPE},
+    {SDLK_SPACE, VK_SPACE}, {SDLK_BACKSPACE, VK_BACK}, {SDLK_TAB, VK_TAB},
+    {SDLK_LEFT, VK_LEFT}, {SDLK_UP, VK_UP}, {SDLK_RIGHT, VK_RIGHT}, {SDLK_DOWN, VK_DOWN},
+    {SDLK_INSERT, VK_INSERT}, {SDLK_DELETE, VK_DELETE}, {SDLK_HOME, VK_HOME}, {SDLK_END, VK_END},
+    {SDLK_PAGEUP, VK_PRIOR}, {SDLK_PAGEDOWN, VK_NEXT},
+    {SDLK_LSHIFT, VK_SHIFT}, {SDLK_RSHIFT, VK_SHIFT}, {SDLK_LCTRL, VK_CONTROL},
+    {SDLK_RCTRL, VK_CONTROL}, {SDLK_LALT, VK_MENU}, {SDLK_RALT, VK_MENU},
+    {SDLK_LGUI, VK_LWIN}, {SDLK_RGUI, VK_RWIN}, {SDLK_APPLICATION, VK_APPS},
+    {SDLK_PAUSE, VK_PAUSE}, {SDLK_CAPSLOCK, VK_CAPITAL}, {SDLK_NUMLOCKCLEAR, VK_NUMLOCK},
+    {SDLK_SCROLLLOCK, VK_SCROLL}, {SDLK_PRINTSCREEN, VK_SNAPSHOT},
+    {SDLK_KP_0, VK_NUMPAD0}, {SDLK_KP_MULTIPLY, VK_MULTIPLY}, {SDLK_KP_PLUS, VK_ADD},
+    {SDLK_KP_MINUS, VK_SUBTRACT}, {SDLK_KP_PERIOD, VK_DECIMAL}, {SDLK_KP_DIVIDE, VK_DIVIDE},
+    {SDLK_SEMICOLON, VK_OEM_1}, {SDLK_EQUALS, VK_OEM_PLUS}, {SDLK_COMMA, VK_OEM_COMMA},
+    {SDLK_MINUS, VK_OEM_MINUS}, {SDLK_PERIOD, VK_OEM_PERIOD}, {SDLK_SLASH, VK_OEM_2},
+    {SDLK_BACKQUOTE, VK_OEM_3}, {SDLK_LEFTBRACKET, VK_OEM_4}, {SDLK_BACKSLASH, VK_OEM_5},
+    {SDLK_RIGHTBRACKET, VK_OEM_6}, {SDLK_QUOTE, VK_OEM_7},
+};
+// clang-format on
+
+// Windows virtual-key codes: letters and digits by their character, the rest by name.
+int VirtualKeyOf(const SDL_Keysym &key) {
+    SDL_Keycode k = key.sym;
+    if (k >= 'a' && k <= 'z')
+        return static_cast<int>(k - 'a' + 'A');
+    if (k >= '0' && k <= '9')
+        return static_cast<int>(k);
+    // Letters of layouts beyond Latin: the key's place on the board.
+    if (key.scancode >= SDL_SCANCODE_A && key.scancode <= SDL_SCANCODE_Z && k >= 128)
+        return 'A' + (key.scancode - SDL_SCANCODE_A);
+    if (k >= SDLK_F1 && k <= SDLK_F12)
+        return VK_F1 + static_cast<int>(k - SDLK_F1);
+    if (k >= SDLK_F13 && k <= SDLK_F24)
+        return VK_F12 + 1 + static_cast<int>(k - SDLK_F13);
+    if (k >= SDLK_KP_1 && k <= SDLK_KP_9)
+        return VK_NUMPAD0 + 1 + static_cast<int>(k - SDLK_KP_1);
+    for (const KeyName &entry : KEY_NAMES)
+        if (entry.sym == k)
+            return entry.vk;
     return 0;
 }
-BOOL WINAPI UnregisterClassA(LPCSTR, HINSTANCE) {
-    return FALSE;
+
+void PostKey(const SDL_KeyboardEvent &e) {
+    // SDL on X11 learns of a new window's focus a little late; keys pressed in
+    // between belong to the window that was given the focus.
+    Window *w = WindowOfSdlId(e.windowID);
+    if (w == nullptr && focusWindow != nullptr && focusWindow->used)
+        w = focusWindow;
+    int vk = VirtualKeyOf(e.keysym);
+    if (w == nullptr || vk == 0)
+        return;
+    bool down = e.type == SDL_KEYDOWN;
+    // Alt combinations (not AltGr, which arrives as Ctrl+Alt), Alt itself and
+    // F10 are system keys, as Windows reports them.
+    bool alt = (e.keysym.mod & KMOD_ALT) && !(e.keysym.mod & KMOD_CTRL);
+    bool system = alt || vk == VK_MENU || vk == VK_F10;
+    LPARAM lParam = 1; // repeat count
+    if (alt)
+        lParam |= LPARAM{1} << 29;
+    if (!down || e.repeat)
+        lParam |= LPARAM{1} << 30; // the key was down before
+    if (!down)
+        lParam |= LPARAM{1} << 31;
+    UINT message = down ? (system ? WM_SYSKEYDOWN : WM_KEYDOWN) : (system ? WM_SYSKEYUP : WM_KEYUP);
+    Post(w, message, static_cast<WPARAM>(vk), lParam);
 }
-BOOL WINAPI AdjustWindowRectEx(RECT *, DWORD, BOOL, DWORD) {
+
+void PostWindowEvent(const SDL_WindowEvent &e) {
+    Window *w = WindowOfSdlId(e.windowID);
+    if (w == nullptr)
+        return;
+    switch (e.event) {
+    case SDL_WINDOWEVENT_CLOSE:
+        Post(w, WM_CLOSE, 0, 0);
+        break;
+    case SDL_WINDOWEVENT_MINIMIZED:
+        w->minimised = true;
+        Post(w, WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, 1), 0);
+        break;
+    case SDL_WINDOWEVENT_RESTORED:
+    case SDL_WINDOWEVENT_FOCUS_GAINED:
+        w->minimised = false;
+        Post(w, WM_ACTIVATE, MAKEWPARAM(WA_ACTIVE, 0), 0);
+        break;
+    case SDL_WINDOWEVENT_FOCUS_LOST:
+        Post(w, WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, w->minimised ? 1 : 0), 0);
+        break;
+    case SDL_WINDOWEVENT_SIZE_CHANGED: {
+        int width = 0, height = 0;
+        ClientSize(*w, &width, &height);
+        Post(w, WM_SIZE, w->minimised ? SIZE_MINIMIZED : SIZE_RESTORED, MAKELPARAM(width, height));
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void PumpEvents() {
+    if (!SDL_WasInit(SDL_INIT_VIDEO))
+        return;
+    SDL_Event e;
+    while (SDL_PollEvent(&e)) {
+        switch (e.type) {
+        case SDL_KEYDOWN:
+        case SDL_KEYUP:
+            PostKey(e.key);
+            break;
+        case SDL_WINDOWEVENT:
+            PostWindowEvent(e.window);
+            break;
+        case SDL_QUIT: // Ctrl+C or a termination request: close like the close box
+            for (Window &w : windows)
+                if (w.used)
+                    Post(&w, WM_CLOSE, 0, 0);
+            break;
+        default:
+            break;
+        }
+    }
+}
+
+bool Matches(const MSG &m, HWND hwnd, UINT filterMin, UINT filterMax) {
+    if (hwnd != nullptr && m.hwnd != hwnd)
+        return false;
+    if (filterMin == 0 && filterMax == 0)
+        return true;
+    return m.message >= filterMin && m.message <= filterMax;
+}
+
+// ---- message boxes -------------------------------------------------------------
+
+struct BoxButtons {
+    int count;
+    SDL_MessageBoxButtonData buttons[3];
+    int closed; // the answer when the box is closed without a button
+};
+
+BoxButtons ButtonsOf(UINT type) {
+    constexpr Uint32 ENTER = SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT;
+    constexpr Uint32 ESCAPE = SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT;
+    switch (type & MB_TYPEMASK) {
+    case MB_YESNO:
+        return {2, {{ENTER, IDYES, "Yes"}, {ESCAPE, IDNO, "No"}, {}}, IDNO};
+    case MB_OKCANCEL:
+        return {2, {{ENTER, IDOK, "OK"}, {ESCAPE, IDCANCEL, "Cancel"}, {}}, IDCANCEL};
+    case MB_YESNOCANCEL:
+        return {
+            3, {{ENTER, IDYES, "Yes"}, {0, IDNO, "No"}, {ESCAPE, IDCANCEL, "Cancel"}}, IDCANCEL};
+    default:
+        return {1, {{ENTER | ESCAPE, IDOK, "OK"}, {}, {}}, IDOK};
+    }
+}
+
+Uint32 IconOf(UINT type) {
+    switch (type & MB_ICONMASK) {
+    case MB_ICONERROR:
+        return SDL_MESSAGEBOX_ERROR;
+    case MB_ICONEXCLAMATION:
+        return SDL_MESSAGEBOX_WARNING;
+    case MB_ICONQUESTION:
+    case MB_ICONINFORMATION:
+        return SDL_MESSAGEBOX_INFORMATION;
+    default:
+        return 0;
+    }
+}
+
+} // namespace
+
+// ---- kernel ----------------------------------------------------------------------
+
+HMODULE WINAPI GetModuleHandleA(LPCSTR moduleName) {
+    return moduleName == nullptr ? reinterpret_cast<HMODULE>(&moduleMarker) : nullptr;
+}
+
+DWORD WINAPI GetTickCount() {
+    auto sinceStart = std::chrono::steady_clock::now().time_since_epoch();
+    auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(sinceStart).count();
+    return static_cast<DWORD>(static_cast<uint64_t>(ms)); // wraps after 49.7 days
+}
+
+void WINAPI ExitProcess(UINT exitCode) {
+    std::fflush(nullptr);
+    if (SDL_WasInit(SDL_INIT_VIDEO))
+        SDL_QuitSubSystem(SDL_INIT_VIDEO); // gives back a changed display mode
+    std::_Exit(static_cast<int>(exitCode));
+}
+
+// ---- classes and windows ---------------------------------------------------------
+
+HICON WINAPI LoadIconA(HINSTANCE, LPCSTR) {
+    return reinterpret_cast<HICON>(&iconMarker);
+}
+
+HCURSOR WINAPI LoadCursorA(HINSTANCE, LPCSTR) {
+    return reinterpret_cast<HCURSOR>(&cursorMarker);
+}
+
+ATOM WINAPI RegisterClassA(const WNDCLASSA *windowClass) {
+    if (windowClass == nullptr || windowClass->lpfnWndProc == nullptr ||
+        windowClass->lpszClassName == nullptr || IsAtom(windowClass->lpszClassName) ||
+        std::strlen(windowClass->lpszClassName) >= CLASS_NAME_LENGTH)
+        return 0;
+    if (ClassNamed(windowClass->lpszClassName, windowClass->hInstance) != nullptr)
+        return 0; // already registered
+    for (int i = 0; i < MAX_CLASSES; ++i) {
+        WindowClass &c = classes[i];
+        if (c.used)
+            continue;
+        c.used = true;
+        std::strcpy(c.name, windowClass->lpszClassName);
+        c.atom = static_cast<ATOM>(0xC000 + i);
+        c.info = *windowClass;
+        c.info.lpszClassName = c.name;
+        return c.atom;
+    }
+    return 0;
+}
+
+BOOL WINAPI UnregisterClassA(LPCSTR className, HINSTANCE instance) {
+    WindowClass *c = ClassNamed(className, instance);
+    if (c == nullptr)
+        return FALSE;
+    for (const Window &w : windows)
+        if (w.used && w.windowClass == c)
+            return FALSE; // still has windows
+    c->used = false;
     return TRUE;
 }
-HWND WINAPI CreateWindowExA(DWORD, LPCSTR, LPCSTR, DWORD, int, int, int, int, HWND, HMENU,
-                            HINSTANCE, void *) {
-    return nullptr;
+
+BOOL WINAPI AdjustWindowRectEx(RECT *rect, DWORD style, BOOL menu, DWORD) {
+    if (rect == nullptr)
+        return FALSE;
+    Frame f = FrameOf(style, menu != FALSE);
+    rect->left -= f.side;
+    rect->right += f.side;
+    rect->top -= f.top;
+    rect->bottom += f.side;
+    return TRUE;
 }
-BOOL WINAPI DestroyWindow(HWND) {
+
+HWND WINAPI CreateWindowExA(DWORD, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y,
+                            int width, int height, HWND, HMENU menu, HINSTANCE instance, void *) {
+    WindowClass *c = ClassNamed(className, instance);
+    if (c == nullptr || !VideoReady())
+        return nullptr;
+    Window *w = nullptr;
+    for (Window &slot : windows)
+        if (!slot.used) {
+            w = &slot;
+            break;
+        }
+    if (w == nullptr)
+        return nullptr;
+
+    Frame f = FrameOf(style, menu != nullptr);
+    int clientWidth = width - 2 * f.side;
+    int clientHeight = height - f.top - f.side;
+    if (clientWidth < 1 || clientHeight < 1)
+        return nullptr;
+    Uint32 flags = SDL_WINDOW_HIDDEN; // shown by ShowWindow
+    bool fullScreen = false;
+    if (style & WS_POPUP) {
+        flags |= SDL_WINDOW_BORDERLESS;
+        fullScreen = modePending;
+        if (fullScreen)
+            flags |= SDL_WINDOW_FULLSCREEN;
+    }
+    if (style & WS_THICKFRAME)
+        flags |= SDL_WINDOW_RESIZABLE;
+
+    bool hasGl = false;
+    // X11 window managers place the frame's corner where asked, as Windows does.
+    SDL_Window *sdl =
+        MakeSdlWindow(windowName ? windowName : "", x, y, clientWidth, clientHeight, flags, &hasGl);
+    if (sdl == nullptr)
+        return nullptr;
+    if (fullScreen && SDL_SetWindowDisplayMode(sdl, &pendingMode) != 0) {
+        SDL_DestroyWindow(sdl);
+        return nullptr;
+    }
+
+    *w = Window{};
+    w->used = true;
+    w->sdl = sdl;
+    w->sdlId = SDL_GetWindowID(sdl);
+    w->windowClass = c;
+    w->proc = c->info.lpfnWndProc;
+    w->hasGl = hasGl;
+    if (Send(w, WM_CREATE, 0, 0) == -1) {
+        SDL_DestroyWindow(sdl);
+        w->used = false;
+        return nullptr;
+    }
+    // A procedure that answers a screen-saver request itself, without the
+    // default handling, keeps the screen saver off while its window exists.
+    screenSaverDefaulted = false;
+    w->refusesScreenSaver = Send(w, WM_SYSCOMMAND, SC_SCREENSAVE, 0) == 0 && !screenSaverDefaulted;
+    UpdateScreenSaver();
+    return HandleOf(w);
+}
+
+BOOL WINAPI DestroyWindow(HWND hwnd) {
+    Window *w = WindowOf(hwnd);
+    if (w == nullptr)
+        return FALSE;
+    Send(w, WM_DESTROY, 0, 0);
+    SDL_DestroyWindow(w->sdl);
+    w->used = false;
+    if (focusWindow == w)
+        focusWindow = nullptr;
+    // Messages still waiting for the window die with it.
+    for (auto it = queue.begin(); it != queue.end();)
+        it = it->hwnd == hwnd ? queue.erase(it) : it + 1;
+    UpdateScreenSaver();
+    return TRUE;
+}
+
+BOOL WINAPI ShowWindow(HWND hwnd, int command) {
+    Window *w = WindowOf(hwnd);
+    if (w == nullptr)
+        return FALSE;
+    BOOL wasVisible = (SDL_GetWindowFlags(w->sdl) & SDL_WINDOW_SHOWN) ? TRUE : FALSE;
+    if (command == SW_HIDE) {
+        SDL_HideWindow(w->sdl);
+        return wasVisible;
+    }
+    SDL_ShowWindow(w->sdl);
+    if (!w->shownOnce) {
+        w->shownOnce = true;
+        int width = 0, height = 0;
+        ClientSize(*w, &width, &height);
+        Send(w, WM_SIZE, SIZE_RESTORED, MAKELPARAM(width, height));
+        Send(w, WM_ACTIVATE, MAKEWPARAM(WA_ACTIVE, 0), 0);
+    }
+    return wasVisible;
+}
+
+BOOL WINAPI SetForegroundWindow(HWND hwnd) {
+    Window *w = WindowOf(hwnd);
+    if (w == nullptr)
+        return FALSE;
+    SDL_RaiseWindow(w->sdl);
+    return TRUE;
+}
+
+HWND WINAPI SetFocus(HWND hwnd) {
+    Window *previous = nullptr;
+    if (SDL_WasInit(SDL_INIT_VIDEO) && SDL_GetKeyboardFocus() != nullptr)
+        previous = WindowOfSdlId(SDL_GetWindowID(SDL_GetKeyboardFocus()));
+    Window *w = WindowOf(hwnd);
+    if (w != nullptr) {
+        SDL_SetWindowInputFocus(w->sdl); // not all window managers allow it; not an error
+        focusWindow = w;
+    }
+    return previous ? HandleOf(previous) : nullptr;
+}
+
+int WINAPI ShowCursor(BOOL show) {
+    cursorCount += show ? 1 : -1;
+    if (SDL_WasInit(SDL_INIT_VIDEO))
+        SDL_ShowCursor(cursorCount >= 0 ? SDL_ENABLE : SDL_DISABLE);
+    return cursorCount;
+}
+
+int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
+    if (text == nullptr)
+        text = "";
+    if (caption == nullptr)
+        caption = "Error";
+    BoxButtons buttons = ButtonsOf(type);
+    SDL_MessageBoxData box{};
+    box.flags = IconOf(type) | SDL_MESSAGEBOX_BUTTONS_LEFT_TO_RIGHT;
+    Window *w = WindowOf(owner);
+    box.window = w ? w->sdl : nullptr;
+    box.title = caption;
+    box.message = text;
+    box.numbuttons = buttons.count;
+    box.buttons = buttons.buttons;
+    int pressed = -1;
+    if (SDL_ShowMessageBox(&box, &pressed) != 0) {
+        std::fprintf(stderr, "%s: %s\n", caption, text);
+        return 0;
+    }
+    return pressed < 0 ? buttons.closed : pressed;
+}
+
+// ---- display modes ---------------------------------------------------------------
+
+LONG WINAPI ChangeDisplaySettingsA(DEVMODEA *mode, DWORD) {
+    if (mode == nullptr) {
+        // Back to the desktop's own mode.
+        modePending = false;
+        for (Window &w : windows)
+            if (w.used && (SDL_GetWindowFlags(w.sdl) & SDL_WINDOW_FULLSCREEN))
+                SDL_SetWindowFullscreen(w.sdl, 0);
+        return DISP_CHANGE_SUCCESSFUL;
+    }
+    if (!VideoReady())
+        return DISP_CHANGE_FAILED;
+    if ((mode->dmFields & (DM_PELSWIDTH | DM_PELSHEIGHT)) != (DM_PELSWIDTH | DM_PELSHEIGHT))
+        return DISP_CHANGE_BADMODE;
+    // Only a size the display really offers; the colour depth is the desktop's.
+    int count = SDL_GetNumDisplayModes(0);
+    for (int i = 0; i < count; ++i) {
+        SDL_DisplayMode offered;
+        if (SDL_GetDisplayMode(0, i, &offered) != 0)
+            continue;
+        if (offered.w == static_cast<int>(mode->dmPelsWidth) &&
+            offered.h == static_cast<int>(mode->dmPelsHeight)) {
+            pendingMode = offered;
+            modePending = true;
+            return DISP_CHANGE_SUCCESSFUL;
+        }
+    }
+    return DISP_CHANGE_BADMODE;
+}
+
+// ---- messages --------------------------------------------------------------------
+
+BOOL WINAPI PeekMessageA(MSG *msg, HWND hwnd, UINT filterMin, UINT filterMax, UINT remove) {
+    if (msg == nullptr)
+        return FALSE;
+    PumpEvents();
+    for (auto it = queue.begin(); it != queue.end(); ++it) {
+        if (!Matches(*it, hwnd, filterMin, filterMax))
+            continue;
+        *msg = *it;
+        if (remove & PM_REMOVE)
+            queue.erase(it);
+        return TRUE;
+    }
     return FALSE;
 }
-BOOL WINAPI ShowWindow(HWND, int) {
-    return FALSE;
+
+BOOL WINAPI TranslateMessage(const MSG *msg) {
+    // The game reads key states, not characters: nothing to translate.
+    return msg != nullptr && (msg->message == WM_KEYDOWN || msg->message == WM_SYSKEYDOWN);
 }
-BOOL WINAPI SetForegroundWindow(HWND) {
-    return FALSE;
+
+LRESULT WINAPI DispatchMessageA(const MSG *msg) {
+    Window *w = msg ? WindowOf(msg->hwnd) : nullptr;
+    if (w == nullptr)
+        return 0;
+    return Send(w, msg->message, msg->wParam, msg->lParam);
 }
-HWND WINAPI SetFocus(HWND) {
-    return nullptr;
+
+LRESULT WINAPI DefWindowProcA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    Window *w = WindowOf(hwnd);
+    if (w == nullptr)
+        return 0;
+    switch (message) {
+    case WM_SYSKEYDOWN:
+        if (wParam == static_cast<WPARAM>(VK_F4) && (lParam & (LPARAM{1} << 29)))
+            Send(w, WM_SYSCOMMAND, SC_CLOSE, 0); // Alt+F4
+        return 0;
+    case WM_SYSCOMMAND:
+        if ((wParam & 0xFFF0) == SC_CLOSE)
+            Send(w, WM_CLOSE, 0, 0);
+        else if ((wParam & 0xFFF0) == SC_SCREENSAVE)
+            screenSaverDefaulted = true;
+        return 0;
+    default:
+        return 0;
+    }
 }
-int WINAPI ShowCursor(BOOL) {
-    return 0;
+
+void WINAPI PostQuitMessage(int exitCode) {
+    MSG m{};
+    m.message = WM_QUIT;
+    m.wParam = static_cast<WPARAM>(exitCode);
+    m.time = GetTickCount();
+    queue.push_back(m);
 }
-int WINAPI MessageBoxA(HWND, LPCSTR text, LPCSTR caption, UINT) {
-    std::fprintf(stderr, "%s: %s\n", caption, text);
-    return 0;
+
+// ---- device contexts and GL --------------------------------------------------------
+
+HDC WINAPI GetDC(HWND hwnd) {
+    Window *w = WindowOf(hwnd);
+    return w ? reinterpret_cast<HDC>(&w->dc) : nullptr;
 }
-LONG WINAPI ChangeDisplaySettingsA(DEVMODEA *, DWORD) {
-    return DISP_CHANGE_FAILED;
+
+int WINAPI ReleaseDC(HWND hwnd, HDC hdc) {
+    Window *w = WindowOf(hwnd);
+    return (w != nullptr && WindowOfDc(hdc) == w) ? 1 : 0;
 }
-BOOL WINAPI PeekMessageA(MSG *, HWND, UINT, UINT, UINT) {
-    return FALSE;
+
+int WINAPI ChoosePixelFormat(HDC hdc, const PIXELFORMATDESCRIPTOR *pfd) {
+    Window *w = WindowOfDc(hdc);
+    if (w == nullptr || pfd == nullptr || !w->hasGl)
+        return 0;
+    // The window's visual is RGBA and double-buffered; like Windows, hand out
+    // the closest format rather than fail on a count of bits.
+    if (pfd->iPixelType != PFD_TYPE_RGBA || (pfd->dwFlags & PFD_DRAW_TO_BITMAP))
+        return 0;
+    return THE_PIXEL_FORMAT;
 }
-BOOL WINAPI TranslateMessage(const MSG *) {
-    return FALSE;
+
+BOOL WINAPI SetPixelFormat(HDC hdc, int format, const PIXELFORMATDESCRIPTOR *) {
+    Window *w = WindowOfDc(hdc);
+    if (w == nullptr || !w->hasGl || format != THE_PIXEL_FORMAT)
+        return FALSE;
+    if (w->dc.pixelFormat != 0 && w->dc.pixelFormat != format)
+        return FALSE; // a window's format is set once
+    w->dc.pixelFormat = format;
+    return TRUE;
 }
-LRESULT WINAPI DispatchMessageA(const MSG *) {
-    return 0;
+
+BOOL WINAPI SwapBuffers(HDC hdc) {
+    Window *w = WindowOfDc(hdc);
+    if (w == nullptr || w->dc.pixelFormat == 0)
+        return FALSE;
+    SDL_GL_SwapWindow(w->sdl);
+    return TRUE;
 }
-LRESULT WINAPI DefWindowProcA(HWND, UINT, WPARAM, LPARAM) {
-    return 0;
+
+HGLRC WINAPI wglCreateContext(HDC hdc) {
+    Window *w = WindowOfDc(hdc);
+    if (w == nullptr || w->dc.pixelFormat == 0)
+        return nullptr;
+    GlContext *c = nullptr;
+    for (GlContext &slot : contexts)
+        if (!slot.used) {
+            c = &slot;
+            break;
+        }
+    if (c == nullptr)
+        return nullptr;
+    // SDL makes a new context current at once; Windows leaves that to wglMakeCurrent.
+    SDL_Window *previousWindow = SDL_GL_GetCurrentWindow();
+    SDL_GLContext previous = SDL_GL_GetCurrentContext();
+    SDL_GLContext gl = SDL_GL_CreateContext(w->sdl);
+    if (gl == nullptr)
+        return nullptr;
+    SDL_GL_MakeCurrent(previousWindow, previous);
+    c->used = true;
+    c->gl = gl;
+    c->pixelFormat = w->dc.pixelFormat;
+    return reinterpret_cast<HGLRC>(c);
 }
-void WINAPI PostQuitMessage(int) {}
-HDC WINAPI GetDC(HWND) {
-    return nullptr;
+
+BOOL WINAPI wglMakeCurrent(HDC hdc, HGLRC rc) {
+    if (rc == nullptr) {
+        if (!SDL_WasInit(SDL_INIT_VIDEO) || SDL_GL_GetCurrentContext() == nullptr)
+            return TRUE;
+        return SDL_GL_MakeCurrent(nullptr, nullptr) == 0 ? TRUE : FALSE;
+    }
+    Window *w = WindowOfDc(hdc);
+    GlContext *c = ContextOf(rc);
+    if (w == nullptr || c == nullptr || w->dc.pixelFormat != c->pixelFormat)
+        return FALSE;
+    return SDL_GL_MakeCurrent(w->sdl, c->gl) == 0 ? TRUE : FALSE;
 }
-int WINAPI ReleaseDC(HWND, HDC) {
-    return 0;
-}
-int WINAPI ChoosePixelFormat(HDC, const PIXELFORMATDESCRIPTOR *) {
-    return 0;
-}
-BOOL WINAPI SetPixelFormat(HDC, int, const PIXELFORMATDESCRIPTOR *) {
-    return FALSE;
-}
-BOOL WINAPI SwapBuffers(HDC) {
-    return FALSE;
-}
-HGLRC WINAPI wglCreateContext(HDC) {
-    return nullptr;
-}
-BOOL WINAPI wglMakeCurrent(HDC, HGLRC) {
-    return FALSE;
-}
-BOOL WINAPI wglDeleteContext(HGLRC) {
-    return FALSE;
+
+BOOL WINAPI wglDeleteContext(HGLRC rc) {
+    GlContext *c = ContextOf(rc);
+    if (c == nullptr)
+        return FALSE;
+    SDL_GL_DeleteContext(c->gl);
+    c->used = false;
+    return TRUE;
 }

@@ -10,9 +10,21 @@ DWORD win32Tick = 0;
 DWORD win32TickStep = 0;
 std::deque<MSG> win32Queue;
 std::vector<DEVMODEA> displayModeRequests;
+std::vector<DWORD> displayModeFlags;
 std::vector<PIXELFORMATDESCRIPTOR> pixelFormatRequests;
 WNDCLASSA registeredClass;
 int swapCount = 0;
+LRESULT defWindowProcResult = 0;
+std::vector<CreateWindowRecord> createdWindows;
+ResourceRecord loadedIcon, loadedCursor;
+AdjustRecord adjustedRect;
+int shownWith = -1;
+int pixelFormatSet = 0;
+ResourceRecord unregisteredClass;
+std::vector<HWND> messageBoxOwners;
+std::function<void(int)> win32OnIdle;
+int win32IdleCount = 0;
+int win32IdleLimit = 1000;
 
 namespace {
 unsigned char fakeObjects[16];
@@ -35,9 +47,29 @@ void Win32ScriptReset() {
     win32TickStep = 0;
     win32Queue.clear();
     displayModeRequests.clear();
+    displayModeFlags.clear();
     pixelFormatRequests.clear();
     registeredClass = WNDCLASSA{};
     swapCount = 0;
+    defWindowProcResult = 0;
+    createdWindows.clear();
+    loadedIcon = loadedCursor = unregisteredClass = ResourceRecord{};
+    adjustedRect = AdjustRecord{};
+    shownWith = -1;
+    pixelFormatSet = 0;
+    messageBoxOwners.clear();
+    win32OnIdle = nullptr;
+    win32IdleCount = 0;
+    win32IdleLimit = 1000;
+}
+
+void Win32Post(UINT message, WPARAM wParam, LPARAM lParam) {
+    MSG m{};
+    m.hwnd = Fake<HWND>(3);
+    m.message = message;
+    m.wParam = wParam;
+    m.lParam = lParam;
+    win32Queue.push_back(m);
 }
 
 size_t Win32CallCount(const std::string &name) {
@@ -65,13 +97,15 @@ void WINAPI ExitProcess(UINT exitCode) {
     throw ProcessExit{exitCode};
 }
 
-HICON WINAPI LoadIconA(HINSTANCE, LPCSTR) {
+HICON WINAPI LoadIconA(HINSTANCE instance, LPCSTR name) {
     Call("LoadIconA");
+    loadedIcon = {instance, name};
     return Fake<HICON>(1);
 }
 
-HCURSOR WINAPI LoadCursorA(HINSTANCE, LPCSTR) {
+HCURSOR WINAPI LoadCursorA(HINSTANCE instance, LPCSTR name) {
     Call("LoadCursorA");
+    loadedCursor = {instance, name};
     return Fake<HCURSOR>(2);
 }
 
@@ -82,12 +116,14 @@ ATOM WINAPI RegisterClassA(const WNDCLASSA *windowClass) {
     return 0xC001;
 }
 
-BOOL WINAPI UnregisterClassA(LPCSTR, HINSTANCE) {
+BOOL WINAPI UnregisterClassA(LPCSTR name, HINSTANCE instance) {
+    unregisteredClass = {instance, name};
     return Call("UnregisterClassA");
 }
 
-BOOL WINAPI AdjustWindowRectEx(RECT *rect, DWORD style, BOOL, DWORD) {
+BOOL WINAPI AdjustWindowRectEx(RECT *rect, DWORD style, BOOL menu, DWORD exStyle) {
     Call("AdjustWindowRectEx");
+    adjustedRect = {*rect, style, menu, exStyle};
     if (!(style & WS_POPUP)) { // a plausible frame and caption
         rect->left -= 3;
         rect->right += 3;
@@ -97,15 +133,19 @@ BOOL WINAPI AdjustWindowRectEx(RECT *rect, DWORD style, BOOL, DWORD) {
     return TRUE;
 }
 
-HWND WINAPI CreateWindowExA(DWORD, LPCSTR, LPCSTR, DWORD, int, int, int, int, HWND, HMENU,
-                            HINSTANCE, void *) {
+HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD style, int x,
+                            int y, int width, int height, HWND parent, HMENU menu,
+                            HINSTANCE instance, void *param) {
+    createdWindows.push_back({exStyle, className ? className : "", title ? title : "", style, x, y,
+                              width, height, parent, menu, instance, param});
     return Call("CreateWindowExA") ? Fake<HWND>(3) : nullptr;
 }
 
 BOOL WINAPI DestroyWindow(HWND) {
     return Call("DestroyWindow");
 }
-BOOL WINAPI ShowWindow(HWND, int) {
+BOOL WINAPI ShowWindow(HWND, int command) {
+    shownWith = command;
     return Call("ShowWindow");
 }
 BOOL WINAPI SetForegroundWindow(HWND) {
@@ -119,8 +159,9 @@ int WINAPI ShowCursor(BOOL show) {
     return show ? 0 : -1;
 }
 
-int WINAPI MessageBoxA(HWND, LPCSTR text, LPCSTR caption, UINT type) {
+int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
     win32Calls.push_back("MessageBoxA");
+    messageBoxOwners.push_back(owner);
     messageBoxes.push_back({text ? text : "", caption ? caption : "", type});
     if (!messageBoxAnswers.empty()) {
         int answer = messageBoxAnswers.front();
@@ -130,14 +171,26 @@ int WINAPI MessageBoxA(HWND, LPCSTR text, LPCSTR caption, UINT type) {
     return (type & 0x0F) == MB_YESNO ? IDYES : IDOK;
 }
 
-LONG WINAPI ChangeDisplaySettingsA(DEVMODEA *mode, DWORD) {
+LONG WINAPI ChangeDisplaySettingsA(DEVMODEA *mode, DWORD flags) {
     displayModeRequests.push_back(mode ? *mode : DEVMODEA{});
+    displayModeFlags.push_back(flags);
     return Call("ChangeDisplaySettingsA") ? DISP_CHANGE_SUCCESSFUL : DISP_CHANGE_BADMODE;
 }
 
 BOOL WINAPI PeekMessageA(MSG *msg, HWND, UINT, UINT, UINT remove) {
-    if (win32Queue.empty())
-        return FALSE;
+    if (win32Queue.empty()) {
+        ++win32IdleCount;
+        if (win32OnIdle)
+            win32OnIdle(win32IdleCount);
+        if (win32Queue.empty() && win32IdleCount > win32IdleLimit) {
+            MSG quit{};
+            quit.message = WM_QUIT;
+            quit.wParam = RUNAWAY_LOOP;
+            win32Queue.push_back(quit);
+        }
+        if (win32Queue.empty())
+            return FALSE;
+    }
     *msg = win32Queue.front();
     if (remove & PM_REMOVE)
         win32Queue.pop_front();
@@ -156,7 +209,7 @@ LRESULT WINAPI DispatchMessageA(const MSG *msg) {
 
 LRESULT WINAPI DefWindowProcA(HWND, UINT, WPARAM, LPARAM) {
     win32Calls.push_back("DefWindowProcA");
-    return 0;
+    return defWindowProcResult;
 }
 
 void WINAPI PostQuitMessage(int exitCode) {
@@ -179,7 +232,8 @@ int WINAPI ChoosePixelFormat(HDC, const PIXELFORMATDESCRIPTOR *pfd) {
     return Call("ChoosePixelFormat") ? 1 : 0;
 }
 
-BOOL WINAPI SetPixelFormat(HDC, int, const PIXELFORMATDESCRIPTOR *) {
+BOOL WINAPI SetPixelFormat(HDC, int format, const PIXELFORMATDESCRIPTOR *) {
+    pixelFormatSet = format;
     return Call("SetPixelFormat");
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -29,11 +30,52 @@ extern DWORD win32Tick;                            // what GetTickCount returns
 extern DWORD win32TickStep;                        // added after each GetTickCount
 extern std::deque<MSG> win32Queue;                 // messages for PeekMessageA
 extern std::vector<DEVMODEA> displayModeRequests;  // ChangeDisplaySettingsA modes (null: zeros)
+extern std::vector<DWORD> displayModeFlags;        // ChangeDisplaySettingsA flags, in step
 extern std::vector<PIXELFORMATDESCRIPTOR> pixelFormatRequests;
 extern WNDCLASSA registeredClass; // the last class registered
 extern int swapCount;
+extern LRESULT defWindowProcResult; // what DefWindowProcA answers
+
+// Arguments of the calls that build and take down the window, as last passed.
+struct CreateWindowRecord {
+    DWORD exStyle;
+    std::string className, title;
+    DWORD style;
+    int x, y, width, height;
+    HWND parent;
+    HMENU menu;
+    HINSTANCE instance;
+    void *param;
+};
+struct ResourceRecord {
+    HINSTANCE instance;
+    LPCSTR name;
+};
+struct AdjustRecord {
+    RECT rect; // as passed in
+    DWORD style;
+    BOOL menu;
+    DWORD exStyle;
+};
+extern std::vector<CreateWindowRecord> createdWindows;
+extern ResourceRecord loadedIcon, loadedCursor;
+extern AdjustRecord adjustedRect;
+extern int shownWith;                      // ShowWindow command
+extern int pixelFormatSet;                 // SetPixelFormat index
+extern ResourceRecord unregisteredClass;   // UnregisterClassA name and instance
+extern std::vector<HWND> messageBoxOwners; // beside messageBoxes
+
+// Called each time PeekMessageA finds the queue empty, with the number of such
+// times so far; a test can post messages or change the game from there. After
+// win32IdleLimit empty peeks a WM_QUIT with RUNAWAY_LOOP ends a loop that never would.
+extern std::function<void(int)> win32OnIdle;
+extern int win32IdleCount;
+extern int win32IdleLimit;
+constexpr WPARAM RUNAWAY_LOOP = 0xDEAD;
 
 void Win32ScriptReset();
+// Queues a message for the game window, as the system would post it.
+void Win32Post(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
 size_t Win32CallCount(const std::string &name);
 // Index of the first call with that name in win32Calls, or -1.
 int Win32CallIndex(const std::string &name);

@@ -8,7 +8,6 @@
 #include <string>
 
 #include "core/game_state.h"
-#include "platform/window_proc.h"
 #include "render/banner.h"
 #include "render/level_view.h"
 #include "render/primitives.h"
@@ -21,8 +20,8 @@
 // The renderers' only ties to the platform and the sound library: the goal
 // markers read the tick count and the clock clicks. Here the tick stands still
 // so the goals always show the same colour, and the click is silent. The
-// window procedure comes along with the game's view set-up and needs its two
-// window-system calls, which are never made here.
+// window procedure comes along with the game's view set-up (ResizeScene,
+// InitGL) and names two window-system calls, which are never made here.
 namespace {
 constexpr DWORD GOLDEN_TICK = 1088711; // goals: strong red, some green and blue
 }
@@ -72,15 +71,6 @@ bool LoadTextGrid(Grid grid, const std::string &path) {
         ++row;
     }
     return true;
-}
-
-// The view and GL state as the game's window sets them up. The headless
-// library's own copy of that state goes first, so the pictures stay right
-// even where the game's set-up is not written yet; the game's has the last word.
-void PrepareView(int width, int height) {
-    SetGameView(width, height);
-    ResizeScene(width, height);
-    InitGL();
 }
 
 void Clear() {
@@ -224,7 +214,7 @@ int main(int argc, char **argv) {
         return 1;
     oneDot[0] = CELL_BLOCK;
 
-    if (!HeadlessOpen(WIDTH, HEIGHT, PrepareView))
+    if (!HeadlessOpen(WIDTH, HEIGHT))
         return 1;
     int failures = 0;
     for (const Scene &scene : SCENES) {

@@ -1,5 +1,7 @@
 #include "tools/headless/headless.h"
 
+#include "platform/window_proc.h"
+
 #include <SDL.h>
 #include <GL/gl.h>
 
@@ -8,15 +10,15 @@
 #include <cstdlib>
 
 namespace {
-SDL_Window *window = nullptr;
-SDL_GLContext context = nullptr;
+SDL_Window *sdlWindow = nullptr;
+SDL_GLContext glContext = nullptr;
 
 void Fail(const char *what) {
     std::fprintf(stderr, "headless GL: %s: %s\n", what, SDL_GetError());
 }
 } // namespace
 
-bool HeadlessOpen(int width, int height, void (*prepareView)(int, int)) {
+bool HeadlessOpen(int width, int height) {
     // No X server is needed, whatever the environment asks for.
     SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "offscreen", SDL_HINT_OVERRIDE);
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
@@ -31,56 +33,38 @@ bool HeadlessOpen(int width, int height, void (*prepareView)(int, int)) {
     SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 8);
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-    window = SDL_CreateWindow("vorta kemi (headless)", 0, 0, width, height, SDL_WINDOW_OPENGL);
-    if (!window) {
+    sdlWindow = SDL_CreateWindow("vorta kemi (headless)", 0, 0, width, height, SDL_WINDOW_OPENGL);
+    if (!sdlWindow) {
         Fail("SDL_CreateWindow");
         SDL_Quit();
         return false;
     }
-    context = SDL_GL_CreateContext(window);
-    if (!context || SDL_GL_MakeCurrent(window, context) != 0) {
+    glContext = SDL_GL_CreateContext(sdlWindow);
+    if (!glContext || SDL_GL_MakeCurrent(sdlWindow, glContext) != 0) {
         Fail("SDL_GL_CreateContext");
         HeadlessClose();
         return false;
     }
-    if (prepareView)
-        prepareView(width, height);
-    else
-        SetGameView(width, height);
+    ResizeScene(width, height);
+    InitGL();
     return true;
 }
 
 void HeadlessClose() {
-    if (context)
-        SDL_GL_DeleteContext(context);
-    if (window)
-        SDL_DestroyWindow(window);
-    context = nullptr;
-    window = nullptr;
+    if (glContext)
+        SDL_GL_DeleteContext(glContext);
+    if (sdlWindow)
+        SDL_DestroyWindow(sdlWindow);
+    glContext = nullptr;
+    sdlWindow = nullptr;
     SDL_Quit();
-}
-
-void SetGameView(int width, int height) {
-    glViewport(0, 0, width, std::max(height, 1));
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glOrtho(0.0, 40.0, 30.0, 0.0, -1.0, 10.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-
-    glShadeModel(GL_SMOOTH);
-    glClearColor(0.8f, 0.8f, 1.0f, 1.0f);
-    glClearDepth(1.0);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
 }
 
 RgbImage HeadlessCapture() {
     RgbImage image;
-    if (!window)
+    if (!sdlWindow)
         return image;
-    SDL_GL_GetDrawableSize(window, &image.width, &image.height);
+    SDL_GL_GetDrawableSize(sdlWindow, &image.width, &image.height);
     glFinish();
     std::vector<unsigned char> rows(size_t(image.width) * image.height * 3);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);

@@ -15,16 +15,14 @@ struct RgbImage {
 };
 
 // Opens an offscreen window of the given size with a current GL context and
-// sets up the view. With no prepareView the game's view is set as the game sets
-// it (SetGameView); otherwise prepareView(width, height) is called instead.
-// Returns false, with the reason on stderr, when no context can be made.
-bool HeadlessOpen(int width, int height, void (*prepareView)(int, int) = nullptr);
+// sets it up as the game sets up each new context: its own ResizeScene and
+// InitGL. The window procedure comes along with those, so a program linking
+// this library provides the window-system calls it names (DefWindowProcA,
+// PostQuitMessage), as stand-ins or real. Returns false, with the reason on
+// stderr, when no context can be made.
+bool HeadlessOpen(int width, int height);
 // Takes the window and its context down again.
 void HeadlessClose();
-
-// The 40 x 30 view with y downward, and the game's GL state: smooth shading,
-// the pale blue clear colour, alpha blending, no depth test.
-void SetGameView(int width, int height);
 
 // Waits for drawing to finish and reads the whole window back.
 RgbImage HeadlessCapture();
