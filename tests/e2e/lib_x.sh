@@ -50,27 +50,32 @@ wait_until() {
 
 wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'; }
 
-x_up() { kill -0 "$x_pid" 2>/dev/null && xdpyinfo >/dev/null 2>&1; }
+displayed() { [ -s "$scratch/display" ]; }
 
-# Starts Xvfb with one screen of the given size (e.g. 800x600) and openbox on
-# it, on the first display number that is free (another test's server may
-# take one at the same moment: then the next is tried).
+# Starts Xvfb with one screen of the given size (e.g. 800x600) on a display
+# number it picks itself (other tests may start servers at the same moment),
+# and openbox on it. Without -noreset the server restarts whenever its last
+# client leaves, and refuses the next one meanwhile.
 x_start() {
-    local size=$1 n
-    for n in $(seq $((60 + $$ % 200)) 400); do
-        [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-        Xvfb ":$n" -screen 0 "${size}x24" -nolisten tcp >"$scratch/xvfb.log" 2>&1 &
-        x_pid=$!
-        export DISPLAY=":$n"
-        wait_until 30 bash -c "! kill -0 $x_pid || xdpyinfo" && x_up && break
-        kill "$x_pid" 2>/dev/null
-        wait "$x_pid" 2>/dev/null
-        x_pid=""
-    done
-    [ -n "$x_pid" ] || { echo "FAIL: Xvfb did not start" >&2; cat "$scratch/xvfb.log" >&2; exit 1; }
+    local size=$1
+    rm -f "$scratch/display"
+    Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp -noreset 3>"$scratch/display" \
+        >"$scratch/xvfb.log" 2>&1 &
+    x_pid=$!
+    if ! wait_until 30 displayed; then
+        echo "FAIL: Xvfb did not start" >&2
+        cat "$scratch/xvfb.log" >&2
+        exit 1
+    fi
+    export DISPLAY=":$(head -n 1 "$scratch/display")"
+    wait_until 30 xdpyinfo || { echo "FAIL: Xvfb on $DISPLAY does not answer" >&2; exit 1; }
     openbox >"$scratch/openbox.log" 2>&1 &
     wm_pid=$!
-    wait_until 30 wm_running || { echo "FAIL: openbox did not start" >&2; exit 1; }
+    if ! wait_until 30 wm_running; then
+        echo "FAIL: openbox did not start on $DISPLAY" >&2
+        cat "$scratch/openbox.log" >&2
+        exit 1
+    fi
 }
 
 # A fresh folder with the shipped data; any grid file not there yet is made
@@ -108,9 +113,21 @@ game_wait() {
     game_pid=""
 }
 
+# The window tree of the screen. xwininfo gives up when a window vanishes
+# while it walks the tree, so it is asked again.
+tree() {
+    local out tries=20
+    while [ "$tries" -gt 0 ]; do
+        out=$(xwininfo -root -tree 2>/dev/null) && printf '%s\n' "$out" && return 0
+        tries=$((tries - 1))
+        sleep 0.05
+    done
+    return 1
+}
+
 # The id of the newest window with exactly this title, or nothing.
 window_named() {
-    xwininfo -root -tree | grep -F "\"$1\":" | tail -n 1 | awk '{print $1}'
+    tree | grep -F "\"$1\":" | tail -n 1 | awk '{print $1}'
 }
 has_window() { [ -n "$(window_named "$1")" ]; }
 
@@ -120,24 +137,52 @@ wait_window() {
     window_named "$1"
 }
 
+# True once no window has this id and title (X reuses ids: the next box may
+# get the id of the last one, but not its title).
+box_gone() {
+    local t
+    t=$(tree) || return 1
+    ! grep -qF "$1 \"$2\":" <<<"$t"
+}
+viewable() { xwininfo -id "$1" | grep -q IsViewable; }
+
 # Presses a key in the message box with this title, again if the box is
-# still there (a box may take a moment before it listens).
+# still there (a box may take a moment before it takes the focus).
 answer_box() {
     local title=$1 key=$2 id tries=5
     id=$(wait_window "$title") || return 1
     while [ "$tries" -gt 0 ]; do
+        wait_until 5 viewable "$id"
         timeout 5 xdotool windowfocus --sync "$id" key "$key" 2>/dev/null
-        wait_until 3 bash -c "! xwininfo -id $id" && return 0
+        wait_until 3 box_gone "$id" "$title" && return 0
         tries=$((tries - 1))
     done
     return 1
 }
 
+# Gives the window the keyboard focus; it may not take it at once (a window
+# manager still placing it).
+focus_window() {
+    local tries=20
+    until timeout 5 xdotool windowfocus --sync "$1" 2>/dev/null; do
+        tries=$((tries - 1))
+        [ "$tries" -le 0 ] && return 1
+        sleep 0.25
+    done
+}
+
 # Holds a key down in the window long enough for a frame to see it.
 hold_key() {
-    timeout 5 xdotool windowfocus --sync "$1" keydown "$2"
+    focus_window "$1" || return 1
+    xdotool keydown "$2"
     sleep 0.1
     xdotool keyup "$2"
+}
+
+# Closes the window as the player would: openbox turns Alt+F4 into a close
+# request for the focused window.
+close_window() {
+    focus_window "$1" && xdotool key alt+F4
 }
 
 # Prints "x y width height" of a window's client area on the screen.

@@ -6,17 +6,25 @@
 
 x_start 800x600
 
-# Waits for the newest game window other than `old` and checks its place.
-expect_window() { # old id, "full" or "framed"
-    local old=$1 mode=$2 tries=100 id=""
-    while [ "$tries" -gt 0 ]; do
-        id=$(window_named "vorta kemi")
-        [ -n "$id" ] && [ "$id" != "$old" ] && break
+# The newest game window other than `old`, or nothing.
+new_window() {
+    local id
+    id=$(window_named "vorta kemi")
+    [ -n "$id" ] && [ "$id" != "$1" ] && echo "$id"
+}
+
+# Waits for a game window other than `old` (pressing F1 in `old` first when
+# asked to) and checks its place; leaves its id in `win`.
+expect_window() { # old id, "full" or "framed", "F1" to switch
+    local old=$1 mode=$2 press=${3:-} tries=3 id="" x y w h
+    while [ "$tries" -gt 0 ] && [ -z "$id" ]; do
+        [ -n "$press" ] && { hold_key "$old" F1 || fail "$mode: could not focus the window"; }
+        wait_until 10 new_window "$old"
+        id=$(new_window "$old")
+        [ -n "$press" ] || break
         tries=$((tries - 1))
-        sleep 0.1
     done
-    [ -n "$id" ] && [ "$id" != "$old" ] || { fail "no new $mode window"; return 1; }
-    local x y w h
+    [ -n "$id" ] || { fail "no new $mode window"; return 1; }
     # The window manager may still be moving it into place.
     wait_until 10 bash -c "xwininfo -id $id | grep -q 'Width: 800'"
     read -r x y w h < <(geometry "$id")
@@ -36,14 +44,12 @@ answer_box "Little questioN" Return || fail "no full-screen question"
 win=""
 expect_window "" full
 if [ -n "$win" ]; then
-    hold_key "$win" F1
-    expect_window "$win" framed
-    hold_key "$win" F1
-    expect_window "$win" full
+    expect_window "$win" framed F1
+    expect_window "$win" full F1
     game_running || fail "the game ended while switching modes"
     has_window "Error" && fail "an error box appeared"
 
-    timeout 5 xdotool windowfocus --sync "$win" key alt+F4
+    close_window "$win"
     if game_wait 5; then
         [ "$code" -eq 0 ] || fail "exit code $code after closing the window"
     else

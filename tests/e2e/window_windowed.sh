@@ -22,8 +22,7 @@ if [ -n "$win" ]; then
     sleep 0.5
     game_running || fail "the game ended after minimise and restore"
 
-    # openbox turns Alt+F4 into a close request for the focused window.
-    timeout 5 xdotool windowfocus --sync "$win" key alt+F4
+    close_window "$win"
     if game_wait 5; then
         [ "$code" -eq 0 ] || fail "exit code $code after closing the window"
     else
