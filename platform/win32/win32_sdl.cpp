@@ -269,9 +269,10 @@ int VirtualKeyOf(const SDL_Keysym &key) {
 
 void PostKey(const SDL_KeyboardEvent &e) {
     // SDL on X11 learns of a new window's focus a little late; keys pressed in
-    // between belong to the window that was given the focus.
+    // between (no window named) belong to the window that was given the focus.
+    // Keys of a window that is gone die with it, as its messages do.
     Window *w = WindowOfSdlId(e.windowID);
-    if (w == nullptr && focusWindow != nullptr && focusWindow->used)
+    if (w == nullptr && e.windowID == 0 && focusWindow != nullptr && focusWindow->used)
         w = focusWindow;
     int vk = VirtualKeyOf(e.keysym);
     if (w == nullptr || vk == 0)

@@ -237,6 +237,18 @@ TEST_F(WindowLayer, KeysBecomeVirtualKeyMessages) {
     EXPECT_EQ(got[2].wParam, 88u);
     EXPECT_NE(got[2].lParam & (1 << 29), 0);
     EXPECT_EQ(got[3].message, WM_SYSKEYUP);
+
+    // Before SDL knows which window has the keyboard, keys go to the one given
+    // the focus; keys of a window that is gone are dropped.
+    SetFocus(hwnd);
+    sdlId = 0;
+    PushKey(SDL_KEYDOWN, 'q');
+    sdlId = 9999;
+    PushKey(SDL_KEYUP, 'q');
+    got = Drain();
+    ASSERT_EQ(got.size(), 1u);
+    EXPECT_EQ(got[0].hwnd, hwnd);
+    EXPECT_EQ(got[0].message, WM_KEYDOWN);
 }
 
 TEST_F(WindowLayer, WindowEventsBecomeActivationSizeAndClose) {

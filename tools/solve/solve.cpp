@@ -1,0 +1,716 @@
+// Looks for the fastest run that wins a level, under the game's own rules.
+//
+//   solve [--grids DIR] [--map FILE] [--beam N] [--decide MS] [--frame MS]
+//         [--limit MS] [--exact] [--out FILE.replay] [--quiet]
+//         [--min-margin S] [--min-time S]
+//   solve --check FILE.replay [--min-margin S] [--min-time S]
+//
+// The search starts a new game from the menu with Enter, as a player would,
+// and then plays frames of --frame ms (10 by default, two physics steps each)
+// through the real StepPlayer. Every --decide ms (50) each run in the beam
+// picks one of nine key combinations; of all runs that end a decision at
+// the same time, the beam keeps the furthest along for every height band of
+// the level, so that a run that climbs early is not crowded out by one that
+// runs fast along the bottom. The first decision in which some run reaches
+// a goal gives the fastest win found.
+//
+// Between frames a run keeps the whole state the rules look at: position,
+// speeds, push, gravity, camera, the step clock, the sea and the screen. By
+// default the frames run the physics and the three rules of a game frame
+// (sea, goal, drowning) without drawing; --exact plays every frame through
+// DrawFrame instead (slower, same result). Either way the winning run is
+// written as a replay and played once more through DrawFrame before it is
+// reported.
+//
+// A win is judged at the disc's height, or at the floor below it when it wins
+// in the air: the margin is the time from the win until the sea would drown a
+// disc at that height. The search fails (exit code 1) when it finds no win,
+// or a win with less than --min-margin seconds to spare (10 by default) or
+// faster than --min-time seconds (0). --check plays a recorded replay through
+// DrawFrame instead and judges its win the same way.
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "core/game_state.h"
+#include "core/numeric.h"
+#include "game/physics.h"
+#include "game/screens.h"
+#include "tests/doubles/test_support.h"
+#include "tests/replay/replay.h"
+
+namespace {
+
+constexpr double SEA_START = 27.0;
+constexpr double SEA_RISE_MS = 2000.0;
+constexpr double DROWN_MARGIN = 3.0;
+constexpr double DROWN_START = SEA_START + DROWN_MARGIN; // the drowning line at game time 0
+
+// The menu part of every run: a little time on the menu, then Enter.
+constexpr DWORD START_TICK = 50000;
+constexpr int32_t MENU_FROM = 1000, MENU_TO = 1200, MENU_STEP = 20;
+constexpr int32_t ENTER_AT = 1220;
+
+struct Action {
+    const char *name;
+    bool left, right, up, down;
+};
+constexpr Action ACTIONS[] = {
+    {"-", false, false, false, false},       {"Right", false, true, false, false},
+    {"Left", true, false, false, false},     {"Right Up", false, true, true, false},
+    {"Left Up", true, false, true, false},   {"Up", false, false, true, false},
+    {"Down", false, false, false, true},     {"Right Down", false, true, false, true},
+    {"Left Down", true, false, false, true},
+};
+constexpr int ACTION_COUNT = sizeof ACTIONS / sizeof ACTIONS[0];
+
+// Everything the rules of a game frame read or write.
+struct Snapshot {
+    double x, y, vx, vy, push, gravity, scroll, scrollSpeed, sea;
+    DWORD lastStep, event;
+    const char *screen;
+    int32_t clock, lastClock;
+};
+
+Snapshot Save() {
+    return Snapshot{playerX,   playerY, playerVX,     playerVY,        pushX,
+                    gravity,   scrollX, scrollSpeed,  seaLevel,        lastStepTick,
+                    eventTime, screen,  clockSeconds, lastClockSeconds};
+}
+
+void Load(const Snapshot &s) {
+    playerX = s.x;
+    playerY = s.y;
+    playerVX = s.vx;
+    playerVY = s.vy;
+    pushX = s.push;
+    gravity = s.gravity;
+    scrollX = s.scroll;
+    scrollSpeed = s.scrollSpeed;
+    seaLevel = s.sea;
+    lastStepTick = s.lastStep;
+    eventTime = s.event;
+    screen = s.screen;
+    clockSeconds = s.clock;
+    lastClockSeconds = s.lastClock;
+}
+
+void SetTick(DWORD tick) {
+    win32Tick = tick;
+    win32TickStep = 0;
+}
+
+void HoldKeys(const Action &a) {
+    std::memset(keys, 0, sizeof keys);
+    keys[VK_LEFT] = a.left ? BOOL_TRUE : BOOL_FALSE;
+    keys[VK_RIGHT] = a.right ? BOOL_TRUE : BOOL_FALSE;
+    keys[VK_UP] = a.up ? BOOL_TRUE : BOOL_FALSE;
+    keys[VK_DOWN] = a.down ? BOOL_TRUE : BOOL_FALSE;
+}
+
+// The rules of one game frame without its drawing: the sea from the time,
+// the physics, the goal under the disc's centre, and the sea over the disc.
+// Escape is never held in a search. Drawing changes none of this state.
+void RuleFrame(int32_t t) {
+    seaLevel = SEA_START - t / SEA_RISE_MS;
+    StepPlayer(t);
+    const int32_t column =
+        RoundToInt32(MaxOf(0, MinOf(GRID_COLS - 1, (scrollX + playerX) / 2)), GRID_COLS - 1);
+    const int32_t row = RoundToInt32(MaxOf(0, (playerY - 1) / 2), INT32_MAX);
+    if (row <= GRID_ROWS - 1 && mapGrid[row * GRID_COLS + column] == CELL_GOAL) {
+        screen = SCREEN_WIN;
+        eventTime = static_cast<DWORD>(t);
+    }
+    if (playerY >= seaLevel + DROWN_MARGIN) {
+        screen = SCREEN_GAMEOVER;
+        eventTime = static_cast<DWORD>(t);
+    }
+}
+
+// ---- The route map: about how many steps from here to a goal ----
+//
+// Judging runs by how far right they are fails on a level whose way to the
+// goal doubles back. So the search judges a run by an estimate of the steps
+// it still needs: every solid cell is a place to stand, a goal cell counts as
+// a place to stand that is already there, and from each place the disc can
+// walk to the next cell or leave it (walking off, or jumping) and come down on
+// any cell it can reach in the air. The estimate is the shortest route over
+// these moves at full running speed; it ignores the sea and the details of
+// steering, which the search itself takes care of.
+
+constexpr double GRAVITY = 0.001;       // per step per step
+constexpr double JUMP_SPEED = -0.12;    // per step
+constexpr double RUN_SPEED = 0.0743;    // level units per step when running flat out
+constexpr double LAND_TOLERANCE = 0.05; // the floor search sees a cell a little before the feet do
+constexpr double SIDE_SLACK = 1.5;      // a landing may be anywhere in the target's 2-unit strip
+constexpr int REACH_COLUMNS = 16;       // no jump carries further than this
+constexpr float NO_ROUTE = 1e9f;
+
+struct Place {
+    int row, column;
+    float steps; // to a goal, NO_ROUTE when none is found
+};
+std::vector<Place> places;
+std::vector<int> placesInColumn[GRID_COLS]; // indices into places
+
+double RestingY(int row) {
+    return 2.0 * row - 1.0;
+}
+
+double CentreX(int column) {
+    return 2.0 * column + 1.0;
+}
+
+// Steps until a disc at height y moving at vy comes down to height target, or
+// a negative number when it never gets that high.
+double StepsToComeDownTo(double y, double vy, double target) {
+    const double rise = y - (target + LAND_TOLERANCE); // how far above us the target is
+    const double d = vy * vy - 2.0 * GRAVITY * rise;
+    if (rise > 0 && (vy >= 0 || d < 0))
+        return -1.0;
+    return std::max(0.0, (-vy + std::sqrt(std::max(0.0, d))) / GRAVITY);
+}
+
+// Steps from (x, y, vy) to the centre of a place by one flight (or by
+// walking along its row), or NO_ROUTE when it cannot be reached that way.
+double StepsToPlace(double x, double y, double vy, const Place &p) {
+    const double n = StepsToComeDownTo(y, vy, RestingY(p.row));
+    if (n < 0)
+        return NO_ROUTE;
+    const double dx = std::fabs(x - CentreX(p.column));
+    if (dx - SIDE_SLACK > RUN_SPEED * n)
+        return NO_ROUTE;
+    return std::max(n, dx / RUN_SPEED);
+}
+
+void BuildRouteMap() {
+    places.clear();
+    for (auto &column : placesInColumn)
+        column.clear();
+    for (int r = 0; r < GRID_ROWS; ++r)
+        for (int c = 0; c < GRID_COLS; ++c) {
+            const unsigned char cell = mapGrid[r * GRID_COLS + c];
+            if (cell == CELL_BLOCK) {
+                placesInColumn[c].push_back(static_cast<int>(places.size()));
+                places.push_back({r, c, NO_ROUTE});
+            } else if (cell == CELL_GOAL) {
+                // Reached by a disc whose centre comes into the cell; the goal
+                // is centred on the cell's corner, so it spans two columns.
+                for (int gc : {c - 1, c})
+                    if (gc >= 0) {
+                        placesInColumn[gc].push_back(static_cast<int>(places.size()));
+                        places.push_back({r + 1, gc, 0.0f});
+                    }
+            }
+        }
+
+    // Moves between places: walking to the neighbour, or a flight (jump, or
+    // walk off the edge) that comes down on another place.
+    struct Move {
+        int from, to;
+        float steps;
+    };
+    std::vector<Move> moves;
+    for (size_t i = 0; i < places.size(); ++i) {
+        const Place &p = places[i];
+        for (int c = std::max(0, p.column - REACH_COLUMNS);
+             c <= std::min(GRID_COLS - 1, p.column + REACH_COLUMNS); ++c)
+            for (int j : placesInColumn[c]) {
+                if (static_cast<size_t>(j) == i)
+                    continue;
+                const Place &q = places[j];
+                double best = NO_ROUTE;
+                if (q.row == p.row && std::abs(q.column - p.column) == 1)
+                    best = 2.0 / RUN_SPEED;
+                // Leaving from the side of the strip nearest the target.
+                const double edge = q.column > p.column   ? CentreX(p.column) + 1.0
+                                    : q.column < p.column ? CentreX(p.column) - 1.0
+                                                          : CentreX(p.column);
+                for (double vy : {JUMP_SPEED, 0.0})
+                    best = std::min(best,
+                                    StepsToPlace(edge, RestingY(p.row), vy, q) + 1.0 / RUN_SPEED);
+                if (best < NO_ROUTE)
+                    moves.push_back({static_cast<int>(i), j, static_cast<float>(best)});
+            }
+    }
+    for (bool changed = true; changed;) {
+        changed = false;
+        for (const Move &m : moves) {
+            const float via = places[m.to].steps + m.steps;
+            if (via < places[m.from].steps) {
+                places[m.from].steps = via;
+                changed = true;
+            }
+        }
+    }
+}
+
+// The estimate for a run: the best of the places it can still come down on.
+double StepsToGoal(const Snapshot &s) {
+    const double x = s.scroll + s.x;
+    const int column = static_cast<int>(std::floor(x / 2.0));
+    double best = NO_ROUTE;
+    for (int c = std::max(0, column - REACH_COLUMNS);
+         c <= std::min(GRID_COLS - 1, column + REACH_COLUMNS); ++c)
+        for (int j : placesInColumn[c]) {
+            const Place &p = places[j];
+            if (p.steps >= NO_ROUTE)
+                continue;
+            best = std::min(best, StepsToPlace(x, s.y, s.vy, p) + p.steps);
+        }
+    return best;
+}
+
+bool exactFrames = false;
+
+void PlayFrame(int32_t t) {
+    if (exactFrames) {
+        SetTick(startTick + static_cast<DWORD>(t));
+        DrawFrame(t);
+    } else {
+        RuleFrame(t);
+    }
+    soundCalls.clear(); // the jump and clock sounds are of no interest here
+}
+
+// The height a win is judged at: the disc's centre, or, when it wins in the
+// air, the floor it would come down on, whichever is lower. A run that wins
+// at the top of a jump is no safer from the sea than the platform below it.
+double WinHeight(double levelX, double y) {
+    const int32_t column = TruncToInt32(levelX / 2.0, -1);
+    if (column < 0 || column >= GRID_COLS)
+        return y;
+    const int32_t start = std::max(0, RoundToInt32((y + 1.95) / 2.0, INT32_MAX));
+    for (int32_t row = start; row < GRID_ROWS; ++row)
+        if (mapGrid[row * GRID_COLS + column] == CELL_BLOCK)
+            return std::max(y, 2.0 * row - 1.0);
+    return y;
+}
+
+// Seconds between the win and the moment the drowning line would reach the
+// height it is judged at.
+double MarginSeconds(int32_t winTime, double height) {
+    return ((DROWN_START - height) * SEA_RISE_MS - winTime) / 1000.0;
+}
+
+struct Options {
+    std::string grids, map, out, check;
+    int beam = 4000;
+    int32_t decide = 50, frame = 10, limit = 60000;
+    double minMargin = 10.0, minTime = 0.0;
+    bool quiet = false;
+};
+
+bool LoadLevel(const Options &o, std::string *error) {
+    return (o.grids.empty() || LoadGridFolder(o.grids, error)) &&
+           (o.map.empty() || LoadLevelFile(o.map, error));
+}
+
+// Puts the game on the menu as start-up leaves it, then starts a new game with
+// Enter and plays the first game frame (which only takes up the new time line).
+void StartRun() {
+    screen = SCREEN_MENU;
+    seaLevel = SEA_START;
+    startTick = START_TICK;
+    for (int32_t t = MENU_FROM; t <= MENU_TO; t += MENU_STEP) {
+        HoldKeys(ACTIONS[0]);
+        SetTick(startTick + static_cast<DWORD>(t));
+        DrawFrame(t);
+    }
+    std::memset(keys, 0, sizeof keys);
+    keys[VK_RETURN] = BOOL_TRUE;
+    SetTick(startTick + static_cast<DWORD>(ENTER_AT));
+    DrawFrame(ENTER_AT);
+    soundCalls.clear();
+}
+
+struct Link {
+    int32_t parent;
+    uint8_t action;
+};
+
+struct Candidate {
+    Snapshot s;
+    int32_t parent;
+    uint8_t action;
+    double score;
+    uint8_t lastAction;
+};
+
+int KeyCount(int a) {
+    return ACTIONS[a].left + ACTIONS[a].right + ACTIONS[a].up + ACTIONS[a].down;
+}
+
+double LevelX(const Snapshot &s) {
+    return s.scroll + s.x;
+}
+
+// Which height band a run is in: one per level row, plus below the level.
+int Band(const Snapshot &s) {
+    const double row = std::floor((s.y + 1.0) / 2.0);
+    return static_cast<int>(std::clamp(row, 0.0, 12.0));
+}
+constexpr int BANDS = 13;
+
+// Runs that are this close in every respect count as the same run.
+uint64_t Cell(const Snapshot &s) {
+    auto q = [](double v, double scale, int bits) {
+        const int64_t i = static_cast<int64_t>(std::floor(v * scale));
+        return static_cast<uint64_t>(i) & ((uint64_t{1} << bits) - 1);
+    };
+    return q(LevelX(s), 4.0, 14) | q(s.y, 4.0, 10) << 14 | q(s.vx, 200.0, 10) << 24 |
+           q(s.vy, 100.0, 10) << 34 | q(s.x, 1.0, 8) << 44;
+}
+
+struct Win {
+    bool found = false;
+    int32_t time = 0;
+    double y = 0, height = 0;
+    std::vector<uint8_t> actions; // one per decision
+};
+
+// Plays one decision of a run: its frames until the next decision, or until
+// the run is won or lost. Returns the time of the winning frame, 0 if none,
+// -1 when the run is lost.
+int32_t PlayDecision(int32_t from, const Options &o, const Action &a) {
+    HoldKeys(a);
+    for (int32_t t = from + o.frame; t <= from + o.decide; t += o.frame) {
+        PlayFrame(t);
+        if (IsScreen(SCREEN_WIN))
+            return t;
+        if (IsScreen(SCREEN_GAMEOVER))
+            return -1;
+    }
+    return 0;
+}
+
+Win Search(const Options &o) {
+    StartRun();
+    const int32_t firstGameFrame = o.frame;
+    PlayFrame(firstGameFrame); // no step yet: the physics takes up the new time line
+    std::vector<Candidate> beam{{Save(), -1, 0, 0.0, 0}};
+    std::vector<std::vector<Link>> layers;
+    Win win;
+
+    for (int32_t from = firstGameFrame; from < o.limit && !beam.empty(); from += o.decide) {
+        std::vector<Candidate> next;
+        next.reserve(beam.size() * ACTION_COUNT);
+        std::unordered_map<uint64_t, size_t> seen;
+        for (size_t i = 0; i < beam.size(); ++i) {
+            for (int a = 0; a < ACTION_COUNT; ++a) {
+                Load(beam[i].s);
+                const int32_t result = PlayDecision(from, o, ACTIONS[a]);
+                if (result < 0)
+                    continue;
+                const Snapshot s = Save();
+                if (result > 0 &&
+                    (!win.found || result < win.time ||
+                     (result == win.time && WinHeight(LevelX(s), s.y) < win.height))) {
+                    win.found = true;
+                    win.time = result;
+                    win.y = s.y;
+                    win.height = WinHeight(LevelX(s), s.y);
+                    win.actions.assign(1, static_cast<uint8_t>(a));
+                    for (int32_t p = static_cast<int32_t>(i),
+                                 l = static_cast<int32_t>(layers.size()) - 1;
+                         l >= 0; p = layers[l][p].parent, --l)
+                        win.actions.push_back(layers[l][p].action);
+                    std::reverse(win.actions.begin(), win.actions.end());
+                    continue;
+                }
+                // Fewest steps still to go first. Keeping the keys of the
+                // decision before, and holding fewer keys, wins exact ties, so
+                // that the replay reads like a player's.
+                const double toGo = StepsToGoal(s);
+                if (toGo >= NO_ROUTE)
+                    continue;
+                const double score = -toGo - 1e-6 * (a != beam[i].lastAction) - 1e-7 * KeyCount(a);
+                const uint64_t cell = Cell(s);
+                auto [it, fresh] = seen.emplace(cell, next.size());
+                if (fresh)
+                    next.push_back({s, static_cast<int32_t>(i), static_cast<uint8_t>(a), score, 0});
+                else if (score > next[it->second].score)
+                    next[it->second] = {s, static_cast<int32_t>(i), static_cast<uint8_t>(a), score,
+                                        0};
+            }
+        }
+        if (win.found)
+            break;
+
+        // Keep the best of every height band, then fill up with the best overall.
+        std::vector<std::vector<Candidate>> bands(BANDS);
+        for (const Candidate &c : next)
+            bands[Band(c.s)].push_back(c);
+        const size_t perBand = static_cast<size_t>(o.beam) / (2 * BANDS) + 1;
+        std::vector<Candidate> kept, rest;
+        for (auto &band : bands) {
+            std::sort(band.begin(), band.end(),
+                      [](const Candidate &a, const Candidate &b) { return a.score > b.score; });
+            for (size_t k = 0; k < band.size(); ++k)
+                (k < perBand ? kept : rest).push_back(band[k]);
+        }
+        std::sort(rest.begin(), rest.end(),
+                  [](const Candidate &a, const Candidate &b) { return a.score > b.score; });
+        for (const Candidate &c : rest) {
+            if (kept.size() >= static_cast<size_t>(o.beam))
+                break;
+            kept.push_back(c);
+        }
+
+        std::vector<Link> layer;
+        layer.reserve(kept.size());
+        beam.clear();
+        for (const Candidate &c : kept) {
+            layer.push_back({c.parent, c.action});
+            beam.push_back({c.s, static_cast<int32_t>(beam.size()), 0, c.score, c.action});
+        }
+        layers.push_back(std::move(layer));
+
+        if (!o.quiet && (from - firstGameFrame) % 1000 == 0 && !beam.empty()) {
+            const Candidate &best = *std::max_element(
+                beam.begin(), beam.end(),
+                [](const Candidate &a, const Candidate &b) { return a.score < b.score; });
+            std::fprintf(stderr,
+                         "t=%5.1f s  runs %5zu  best at x %6.1f, y %5.1f, %5.1f s to go  "
+                         "drowning line %5.1f\n",
+                         (from + o.decide) / 1000.0, beam.size(), LevelX(best.s), best.s.y,
+                         -best.score * STEP_MS / 1000.0, best.s.sea + DROWN_MARGIN);
+        }
+    }
+    return win;
+}
+
+std::string KeysOf(int a) {
+    return ACTIONS[a].name[0] == '-' ? std::string() : std::string(" ") + ACTIONS[a].name;
+}
+
+// Writes the run as a replay: the menu, Enter, the game frames with their
+// keys, then a second on the won screen and back to the menu with Escape.
+bool WriteReplay(const Options &o, const Win &win, std::string *error) {
+    std::ofstream out(o.out);
+    if (!out) {
+        *error = o.out + ": cannot be written";
+        return false;
+    }
+    namespace fs = std::filesystem;
+    const fs::path folder = fs::absolute(fs::path(o.out)).parent_path();
+    out << "# The fastest win the solver found on this level: " << win.time / 1000.0 << " s, "
+        << MarginSeconds(win.time, win.height) << " s before the\n"
+        << "# sea would reach the height it wins at. Made by tools/solve with a beam of " << o.beam
+        << ",\n# a decision every " << o.decide << " ms and frames of " << o.frame
+        << " ms; made again whenever the level changes.\n";
+    if (!o.grids.empty())
+        out << "grids " << fs::relative(fs::absolute(o.grids), folder).generic_string() << "\n";
+    if (!o.map.empty())
+        out << "map " << fs::relative(fs::absolute(o.map), folder).generic_string() << "\n";
+    out << "start " << START_TICK << "\n";
+    out << MENU_FROM << ".." << MENU_TO << "/" << MENU_STEP << "\n";
+    out << ENTER_AT << " Enter\n";
+    out << o.frame << "\n";
+
+    // Runs of decisions with the same keys become one line; the last one stops
+    // at the winning frame.
+    int32_t from = o.frame;
+    for (size_t i = 0; i < win.actions.size();) {
+        size_t j = i;
+        while (j + 1 < win.actions.size() && win.actions[j + 1] == win.actions[i])
+            ++j;
+        const int32_t first = from + o.frame;
+        int32_t last = from + static_cast<int32_t>(j - i + 1) * o.decide;
+        if (j + 1 == win.actions.size())
+            last = win.time;
+        if (first == last)
+            out << first << KeysOf(win.actions[i]) << "\n";
+        else
+            out << first << ".." << last << "/" << o.frame << KeysOf(win.actions[i]) << "\n";
+        from += static_cast<int32_t>(j - i + 1) * o.decide;
+        i = j + 1;
+    }
+    const int32_t after = win.time + 33;
+    out << after << ".." << after + 990 << "/33            # the won screen\n";
+    out << after + 1023 << ".." << after + 1056 << "/33 Escape\n";
+    out << after + 1089 << ".." << after + 1287 << "/33\n";
+    return static_cast<bool>(out);
+}
+
+struct Outcome {
+    bool won = false;
+    int32_t time = 0;
+    double y = 0, levelX = 0, height = 0;
+};
+
+// Plays a replay through DrawFrame, as the replay test does, and notes the win.
+bool PlayBack(const std::string &path, Outcome *outcome, std::string *error) {
+    Replay replay;
+    if (!ReadReplay(path, &replay, error))
+        return false;
+    ResetGameState();
+    glRecording = false;
+    fallSound = FakeSample(0);
+    jumpSound = FakeSample(1);
+    clickSound = FakeSample(2);
+    menuSound = FakeSample(3);
+    if (!BeginReplay(replay, error))
+        return false;
+    *outcome = Outcome{};
+    for (const ReplayFrame &frame : replay.frames) {
+        const bool wasGame = IsScreen(SCREEN_GAME);
+        const bool goesOn = PlayReplayFrame(frame, SetTick);
+        soundCalls.clear();
+        if (wasGame && IsScreen(SCREEN_WIN) && !outcome->won) {
+            outcome->won = true;
+            outcome->time = frame.t;
+            outcome->y = playerY;
+            outcome->levelX = scrollX + playerX;
+            outcome->height = WinHeight(outcome->levelX, playerY);
+        }
+        if (!goesOn)
+            break;
+    }
+    return true;
+}
+
+void ReportOutcome(const Outcome &w) {
+    std::printf("wins at %.3f s at x %.2f, y %.2f; the sea would reach ", w.time / 1000.0, w.levelX,
+                w.y);
+    if (w.height != w.y)
+        std::printf("the floor below (y %.2f) ", w.height);
+    else
+        std::printf("that height ");
+    std::printf("at %.3f s: %.3f s to spare\n", (DROWN_START - w.height) * SEA_RISE_MS / 1000.0,
+                MarginSeconds(w.time, w.height));
+}
+
+int Check(const Options &o) {
+    Outcome w;
+    std::string error;
+    if (!PlayBack(o.check, &w, &error)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        return 2;
+    }
+    if (!w.won) {
+        std::printf("%s: the run does not win\n", o.check.c_str());
+        return 1;
+    }
+    std::printf("%s: ", o.check.c_str());
+    ReportOutcome(w);
+    bool ok = true;
+    if (MarginSeconds(w.time, w.height) < o.minMargin) {
+        std::printf("  less than %.1f s to spare\n", o.minMargin);
+        ok = false;
+    }
+    if (w.time / 1000.0 < o.minTime) {
+        std::printf("  faster than %.1f s: the level is too easy\n", o.minTime);
+        ok = false;
+    }
+    return ok ? 0 : 1;
+}
+
+int Usage() {
+    std::fprintf(stderr,
+                 "usage: solve [--grids DIR] [--map FILE] [--beam N] [--decide MS] [--frame MS]\n"
+                 "             [--limit MS] [--exact] [--out FILE.replay] [--quiet]\n"
+                 "             [--min-margin S] [--min-time S]\n"
+                 "       solve --check FILE.replay [--min-margin S] [--min-time S]\n");
+    return 2;
+}
+
+bool ParseOptions(int argc, char **argv, Options *o) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string name = argv[i];
+        if (name == "--exact") {
+            exactFrames = true;
+            continue;
+        }
+        if (name == "--quiet") {
+            o->quiet = true;
+            continue;
+        }
+        if (i + 1 >= argc)
+            return false;
+        const char *value = argv[++i];
+        char *end = nullptr;
+        if (name == "--grids")
+            o->grids = value;
+        else if (name == "--map")
+            o->map = value;
+        else if (name == "--out")
+            o->out = value;
+        else if (name == "--check")
+            o->check = value;
+        else if (name == "--beam")
+            o->beam = static_cast<int>(std::strtol(value, &end, 10));
+        else if (name == "--decide")
+            o->decide = static_cast<int32_t>(std::strtol(value, &end, 10));
+        else if (name == "--frame")
+            o->frame = static_cast<int32_t>(std::strtol(value, &end, 10));
+        else if (name == "--limit")
+            o->limit = static_cast<int32_t>(std::strtol(value, &end, 10));
+        else if (name == "--min-margin")
+            o->minMargin = std::strtod(value, &end);
+        else if (name == "--min-time")
+            o->minTime = std::strtod(value, &end);
+        else
+            return false;
+        if (end != nullptr && *end != '\0')
+            return false;
+    }
+    return o->beam > 0 && o->frame > 0 && o->decide >= o->frame && o->decide % o->frame == 0 &&
+           o->limit > 0;
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    Options o;
+    if (!ParseOptions(argc, argv, &o))
+        return Usage();
+    if (!o.check.empty())
+        return Check(o);
+
+    ResetGameState();
+    glRecording = false;
+    std::string error;
+    if (!LoadLevel(o, &error)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        return 2;
+    }
+    BuildRouteMap();
+    const Win win = Search(o);
+    if (!win.found) {
+        std::printf("no winning run found within %.1f s\n", o.limit / 1000.0);
+        return 1;
+    }
+    std::printf("fastest win found: %.3f s, %.3f s before the sea reaches the disc\n",
+                win.time / 1000.0, MarginSeconds(win.time, win.height));
+    const bool fair =
+        MarginSeconds(win.time, win.height) >= o.minMargin && win.time / 1000.0 >= o.minTime;
+    if (!fair)
+        std::printf("  wanted: at least %.1f s to spare, and no faster than %.1f s\n", o.minMargin,
+                    o.minTime);
+    if (o.out.empty())
+        return fair ? 0 : 1;
+
+    // Written down, and played once more through DrawFrame like any replay.
+    Outcome replayed;
+    if (!WriteReplay(o, win, &error) || !PlayBack(o.out, &replayed, &error)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        return 2;
+    }
+    if (!replayed.won || replayed.time != win.time) {
+        std::fprintf(stderr, "%s: played through DrawFrame the run does not win at %.3f s\n",
+                     o.out.c_str(), win.time / 1000.0);
+        return 2;
+    }
+    std::printf("%s: ", o.out.c_str());
+    ReportOutcome(replayed);
+    return fair ? 0 : 1;
+}
