@@ -9,5 +9,9 @@ cmake --build build -j "$(nproc)"
 # use SDL's dummy audio unless they capture sound themselves.
 export SDL_AUDIODRIVER="${SDL_AUDIODRIVER:-dummy}"
 unset DISPLAY
-cd build
-ctest --output-on-failure -j "$(nproc)"
+(cd build && ctest --output-on-failure -j "$(nproc)")
+# The unit tests and the replays once more, built with address and
+# undefined-behaviour checks that stop at the first finding.
+cmake -S . -B build-asan -DVORTA_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build-asan -j "$(nproc)" --target unit_tests replay_check
+(cd build-asan && ctest --output-on-failure -j "$(nproc)" -L 'unit|replay')
