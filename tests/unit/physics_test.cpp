@@ -70,37 +70,32 @@ TEST(Physics, JumpRisesAndLandsOnTimeWithOneSoundPerCall) {
 }
 
 TEST(Physics, HeldKeysSettleAtTheirLimits) {
-    StandOnFlatFloor();
-    playerX = 1.0;
-    keys[VK_RIGHT] = BOOL_TRUE;
-    Steps(20000);
-    EXPECT_NEAR(playerVX, 0.1485, 1e-12);
-    EXPECT_NEAR(playerX, 27.425, 1e-9);
-    EXPECT_NEAR(scrollSpeed, 0.07425, 1e-12);
+    const struct {
+        int key; // 0: none, as after a new game
+        double x0, scroll0, vx, x, scrollSpeed;
+    } cases[] = {
+        {VK_RIGHT, 1, 0, 0.1485, 27.425, 0.07425}, // the level x advances by vx / 2 a step
+        {VK_LEFT, 20, 100, -0.1485, 12.575, -0.07425},
+        {0, 1, 0, 0, 20, 0}, // the camera pull carries the disc to the middle
+    };
+    for (const auto &c : cases) {
+        StandOnFlatFloor();
+        playerX = c.x0, scrollX = c.scroll0;
+        keys[c.key] = BOOL_TRUE;
+        Steps(20000);
+        EXPECT_NEAR(playerVX, c.vx, 1e-12) << c.key;
+        EXPECT_NEAR(playerX, c.x, 1e-9) << c.key;
+        EXPECT_NEAR(scrollSpeed, c.scrollSpeed, 1e-12) << c.key;
+    }
+    EXPECT_NEAR(scrollX, -9.5, 1e-9); // from level x 1 to 10.5
 
-    StandOnFlatFloor();
-    scrollX = 100.0;
-    keys[VK_LEFT] = BOOL_TRUE;
-    Steps(20000);
-    EXPECT_NEAR(playerVX, -0.1485, 1e-12);
-    EXPECT_NEAR(playerX, 12.575, 1e-9);
-
-    // Both together cancel: from the next step on only friction acts.
-    keys[VK_RIGHT] = BOOL_TRUE;
-    Steps(1); // still the push Left asked for in the step before
-    const double before = playerVX;
-    Steps(2);
-    const double once = before - before / 100;
-    EXPECT_EQ(playerVX, once - once / 100);
-
-    // No key after a new game: the camera pull carries the disc to the middle.
-    StandOnFlatFloor();
-    playerX = 1.0;
-    playerY = playerVY = gravity = 0.0;
-    Steps(20000);
-    EXPECT_NEAR(playerX, 20.0, 1e-9);
-    EXPECT_NEAR(scrollX, -9.5, 1e-9);
-    EXPECT_EQ(playerY, ON_FLOOR);
+    // Left and Right together cancel: after the push already asked for, only friction.
+    keys[VK_LEFT] = keys[VK_RIGHT] = BOOL_TRUE;
+    playerVX = 0.1;
+    Steps(1);
+    const double once = playerVX - playerVX / 100;
+    Steps(1);
+    EXPECT_EQ(playerVX, once);
 
     // Down: the drop begins in the next step and ends on the floor.
     StandOnFlatFloor();

@@ -95,44 +95,34 @@ TEST(Menu, EveryFrameStepsOnceMoreThanItsMilliseconds) {
 }
 
 TEST(Menu, KeysMoveTheCursorChooseAndQuit) {
-    // Up and Down together at rest on entry 1: Up moves, Down then waits.
-    StartOn(SCREEN_MENU);
-    menuIndex = 1, menuCursor = 1.0;
-    Hold(VK_UP), Hold(VK_DOWN);
-    DrawFrame(0);
-    EXPECT_EQ(menuIndex, 0);
-    EXPECT_EQ(PlaysOn(3), 1u);
-    EXPECT_EQ(SoundPlays()[0].sample, menuSound);
-    // Up held on the top entry at rest: the sound starts again in every frame.
-    StartOn(SCREEN_MENU);
-    Hold(VK_UP);
-    for (int t = 0; t < 5; ++t)
-        DrawFrame(t);
-    EXPECT_EQ(menuIndex, 0);
-    EXPECT_EQ(PlaysOn(3), 5u);
-
-    // Enter waits for the cursor to rest; Escape does nothing here; Q does not wait.
-    StartOn(SCREEN_MENU);
-    Hold(VK_DOWN);
-    DrawFrame(0);
-    Hold(VK_DOWN, false), Hold(VK_RETURN), Hold(VK_ESCAPE);
-    DrawFrame(16);
-    EXPECT_TRUE(IsScreen(SCREEN_MENU));
-    EXPECT_GT(std::fabs(menuCursor - menuIndex), 0.1);
-    Hold(VK_RETURN, false), Hold('Q');
-    DrawFrame(32);
-    EXPECT_TRUE(IsScreen(SCREEN_EXIT));
-
-    StartOn(SCREEN_MENU);
-    menuIndex = 2, menuCursor = 2.0;
-    Hold(VK_RETURN);
-    DrawFrame(5);
-    EXPECT_TRUE(IsScreen(SCREEN_EXIT));
-
-    StartOn(SCREEN_WIN); // Q does nothing away from the menu
-    Hold('Q');
-    DrawFrame(5);
-    EXPECT_TRUE(IsScreen(SCREEN_WIN));
+    const struct {
+        const char *from;
+        int32_t index;
+        double cursor; // away from the index: still moving
+        int key1, key2;
+        const char *to;
+        int32_t indexAfter;
+        size_t sounds;
+    } cases[] = {
+        {SCREEN_MENU, 1, 1.0, VK_UP, VK_DOWN, SCREEN_MENU, 0, 1}, // Down then waits for the cursor
+        {SCREEN_MENU, 0, 0.0, VK_UP, 0, SCREEN_MENU, 0, 1}, // held on the top entry: every frame
+        {SCREEN_MENU, 2, 1.5, VK_RETURN, VK_ESCAPE, SCREEN_MENU, 2, 0}, // Enter waits for rest
+        {SCREEN_MENU, 2, 1.5, 'Q', 0, SCREEN_EXIT, 2, 0},               // Q does not
+        {SCREEN_MENU, 2, 2.0, VK_RETURN, 0, SCREEN_EXIT, 2, 0},
+        {SCREEN_MENU, 1, 1.0, VK_RETURN, 0, SCREEN_CRED, 1, 0},
+        {SCREEN_MENU, 0, 0.0, VK_RETURN, 0, SCREEN_GAME, 0, 0},
+        {SCREEN_WIN, 0, 0.0, 'Q', 0, SCREEN_WIN, 0, 0}, // Q only acts on the menu
+    };
+    for (const auto &c : cases) {
+        StartOn(c.from);
+        menuIndex = c.index, menuCursor = c.cursor;
+        Hold(c.key1), Hold(c.key2);
+        DrawFrame(0);
+        EXPECT_TRUE(IsScreen(c.to)) << c.index << " " << c.key1 << " " << screen;
+        EXPECT_EQ(menuIndex, c.indexAfter) << c.index << " " << c.key1;
+        EXPECT_EQ(PlaysOn(3), c.sounds) << c.index << " " << c.key1;
+        EXPECT_EQ(SoundPlays().empty() ? menuSound : SoundPlays()[0].sample, menuSound);
+    }
 }
 
 TEST(Menu, NewGameStartsAFreshRunOnANewTimeLine) {
