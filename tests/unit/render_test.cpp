@@ -263,6 +263,7 @@ TEST(DrawClock, ShowsTheLowEightBitsOfTheSecondsAndClicksOnEachChange) {
         {255999, 255, true},
         {256000, 256, true}, // all white again, but a new second
         {0xFFFFFFFF, 4294967, true},
+        {0, 0, true}, // a new game starts the clock again: that change clicks too
     };
     for (const auto &f : frames) {
         const size_t clicks = SoundPlays().size();

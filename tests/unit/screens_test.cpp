@@ -176,12 +176,14 @@ TEST(Game, GoalEscapeAndDrowningInThatOrder) {
         {10, 23, 1000, false, SCREEN_WIN},
         {10, 23, 1000, true, SCREEN_MENU},       // and the menu section ran this frame
         {10, 23, 14000, false, SCREEN_GAMEOVER}, // the drowning line is at 23 by now
-        {10, 24, 1000, false, SCREEN_GAME},      // row 12 and below hold no goal
+        {198, 24, 1000, false, SCREEN_GAME},     // row 12 and below hold no goal
         {500, 23, 1000, false, SCREEN_WIN},      // columns past 99 count as 99
     };
     for (const auto &c : cases) {
         InGameAt(c.levelX, c.y, c.t);
         mapGrid[11 * GRID_COLS + 5] = mapGrid[11 * GRID_COLS + 99] = CELL_GOAL;
+        for (unsigned char *g : {overGrid, newGrid, quitGrid, credGrid, timeGrid, pelmoxGrid})
+            std::memset(g, CELL_GOAL, GRID_CELLS); // a read past the level would find goals
         Hold(VK_ESCAPE, c.escape);
         DrawFrame(c.t);
         EXPECT_TRUE(IsScreen(c.ends)) << c.levelX << " " << c.t << " " << screen;
