@@ -3,7 +3,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 tools/install-deps.sh
-cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build --target vorta-kemi -j "$(nproc)"
 cd assets
 exec ../build/vorta-kemi

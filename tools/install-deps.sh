@@ -14,6 +14,8 @@ PACKAGES=(
   libgtest-dev libbenchmark-dev libpng-dev clang libclang-rt-14-dev valgrind
   # end-to-end tests: a headless X server, a window manager, a player
   xvfb openbox xdotool x11-utils imagemagick
+  # leak test: key repeat off (xset), X resources by type (X-Resource extension)
+  x11-xserver-utils libxres-dev
   # sound files: generated and checked
   sox libsox-fmt-mp3 lame
 )

@@ -8,11 +8,13 @@
 // The search starts a new game from the menu with Enter, as a player would,
 // and then plays frames of --frame ms (10 by default, two physics steps each)
 // through the real StepPlayer. Every --decide ms (50) each run in the beam
-// picks one of nine key combinations; of all runs that end a decision at
-// the same time, the beam keeps the furthest along for every height band of
-// the level, so that a run that climbs early is not crowded out by one that
-// runs fast along the bottom. The first decision in which some run reaches
-// a goal gives the fastest win found.
+// picks one of nine key combinations. Runs are judged by a route map of the
+// level, an estimate of the steps each still needs to reach a goal (so a
+// level whose way doubles back is searched the right way round); the beam
+// keeps the best runs of every height band, so that a run that climbs early
+// is not crowded out by one that runs fast along the bottom, and merges runs
+// that are all but the same. The first decision in which some run reaches a
+// goal gives the fastest win found.
 //
 // Between frames a run keeps the whole state the rules look at: position,
 // speeds, push, gravity, camera, the step clock, the sea and the screen. By
@@ -411,9 +413,12 @@ Win Search(const Options &o) {
                 if (result < 0)
                     continue;
                 const Snapshot s = Save();
-                if (result > 0 &&
-                    (!win.found || result < win.time ||
-                     (result == win.time && WinHeight(LevelX(s), s.y) < win.height))) {
+                if (result > 0) {
+                    // Won: the earliest win, and of equal ones the safest, is kept.
+                    if (win.found &&
+                        (result > win.time ||
+                         (result == win.time && WinHeight(LevelX(s), s.y) >= win.height)))
+                        continue;
                     win.found = true;
                     win.time = result;
                     win.y = s.y;
