@@ -2,7 +2,9 @@
 // colour current when it was given.
 #pragma once
 
+#include <cstdio>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "tests/doubles/gl_recorder.h"
@@ -33,4 +35,19 @@ inline std::vector<int> BeginModes() {
     for (const GlCall &c : GlCallsNamed("glBegin"))
         modes.push_back(static_cast<int>(c.a[0]));
     return modes;
+}
+
+// Every recorded call as "name arg arg ...", each argument as %g prints it.
+inline std::vector<std::string> GlLog() {
+    std::vector<std::string> log;
+    for (const GlCall &c : glCalls) {
+        std::string line = c.name;
+        for (int i = 0; i < c.argc; ++i) {
+            char arg[32];
+            std::snprintf(arg, sizeof arg, " %g", c.a[i]);
+            line += arg;
+        }
+        log.push_back(line);
+    }
+    return log;
 }

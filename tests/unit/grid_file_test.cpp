@@ -1,10 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <cerrno>
-#include <cstring>
 #include <filesystem>
 #include <string>
+#include <vector>
 #include <sys/stat.h>
 
 #include "core/grid_file.h"
@@ -15,11 +14,14 @@ namespace {
 
 using Cells = std::array<unsigned char, GRID_CELLS>;
 
-// Reads bytes with the game's reader; cells it forgot to write show as 0xAA.
-GridFailure Read(const std::string &bytes, Cells *cells) {
-    cells->fill(0xAA);
-    return ReadGridFromBytes(cells->data(), reinterpret_cast<const unsigned char *>(bytes.data()),
-                             bytes.size());
+// Reads bytes with the game's reader; a cell it forgot to write shows as 0xAA.
+Cells Read(const std::string &bytes) {
+    Cells cells;
+    cells.fill(0xAA);
+    GridFailure f = ReadGridFromBytes(
+        cells.data(), reinterpret_cast<const unsigned char *>(bytes.data()), bytes.size());
+    EXPECT_EQ(f.error, 0) << bytes;
+    return cells;
 }
 
 Cells Leading(std::initializer_list<int> values) {
@@ -34,23 +36,20 @@ TEST(GridFile, SeparatorLayoutsLoadTheSameGrid) {
     std::string oneLine, onePerLine, rowsWithTabs, controlBytes;
     Cells expected;
     for (int i = 0; i < GRID_CELLS; ++i) {
-        int v = i * 37 % 300 - 20;
+        const int v = i * 37 % 300 - 20;
         expected[i] = static_cast<unsigned char>(v & 0xFF);
-        std::string n = std::to_string(v);
+        const std::string n = std::to_string(v);
         oneLine += n + " ";
         onePerLine += n + "\n";
         rowsWithTabs += n + (i % 100 == 99 ? "\r\n" : "\t");
         // Every byte 0..32 but 26 separates, and runs of them too.
         controlBytes += n + std::string(1 + i % 3, static_cast<char>(i % 33 == 26 ? 0 : i % 33));
     }
-    for (const std::string &layout : {oneLine, onePerLine, rowsWithTabs, controlBytes}) {
-        Cells got;
-        EXPECT_EQ(Read(layout, &got).error, 0);
-        EXPECT_EQ(got, expected);
-    }
+    for (const std::string &layout : {oneLine, onePerLine, rowsWithTabs, controlBytes})
+        EXPECT_EQ(Read(layout), expected);
 }
 
-TEST(GridFile, InputEndsAtTheFileEndCtrlZOrThe1200thNumber) {
+TEST(GridFile, WhatLoadsAndWhereTheInputEnds) {
     std::string full;
     for (int i = 0; i < GRID_CELLS; ++i)
         full += "1 ";
@@ -65,156 +64,73 @@ TEST(GridFile, InputEndsAtTheFileEndCtrlZOrThe1200thNumber) {
         {"5 6 7 8 9", Leading({5, 6, 7, 8, 9})},
         // Nothing after a Ctrl-Z is examined, not even garbage.
         {"1 2 3 4 5 6 7 8 9 10\x1a 11 junk", Leading({1, 2, 3, 4, 5, 6, 7, 8, 9, 10})},
-        {"12\x1a"
-         "34",
-         Leading({12})},
+        {"12\03234", Leading({12})},
         // A run of 33 bytes is two tokens: 32 zeros, then the 1.
         {std::string(32, '0') + "1", Leading({0, 1})},
         {full + "2 3 junk 1.0 $", ones},
+        // Each token stores the low byte of its 32-bit value.
+        {"-1 256 258 +1 01 $1 x1 X1 0x1 0X1 $ff -$1 -0x2 $FFFFFFFF -$80000000 $0000000000ff "
+         "2147483647 -2147483648 " +
+             std::string(31, '0') + "9",
+         Leading({255, 0, 2, 1, 1, 1, 1, 1, 1, 1, 255, 255, 254, 255, 0, 255, 255, 0, 9})},
     };
-    for (const auto &c : cases) {
-        Cells got;
-        EXPECT_EQ(Read(c.bytes, &got).error, 0) << c.bytes;
-        EXPECT_EQ(got, c.expected) << c.bytes;
-    }
+    for (const auto &c : cases)
+        EXPECT_EQ(Read(c.bytes), c.expected) << c.bytes;
 }
 
-TEST(GridFile, TokensStoreTheLowByteOfTheirValue) {
-    const struct {
-        std::string token;
-        int stored;
-    } cases[] = {
-        {"-1", 255},
-        {"256", 0},
-        {"258", 2},
-        {"+1", 1},
-        {"01", 1},
-        {"$1", 1},
-        {"x1", 1},
-        {"X1", 1},
-        {"0x1", 1},
-        {"0X1", 1},
-        {"$ff", 255},
-        {"-$1", 255},
-        {"-0x2", 254},
-        {"$FFFFFFFF", 255},
-        {"-$80000000", 0},
-        {"$0000000000ff", 255}, // leading zeros are not significant
-        {"2147483647", 255},
-        {"-2147483648", 0},
-        {std::string(31, '0') + "9", 9},
-    };
-    for (const auto &c : cases) {
-        Cells got;
-        EXPECT_EQ(Read(c.token + " 77", &got).error, 0) << c.token;
-        EXPECT_EQ(got[0], c.stored) << c.token;
-        EXPECT_EQ(got[1], 77) << c.token;
-    }
-}
-
-TEST(GridFile, BadTokensFailWithErrorNumber106) {
-    const struct {
-        std::string bytes;
-        GridCheck check;
-    } cases[] = {
-        {"1.0", GRID_CHECK_BAD_BYTE},
-        {"1,", GRID_CHECK_BAD_BYTE},
-        {"a", GRID_CHECK_BAD_BYTE},
-        {"--1", GRID_CHECK_BAD_BYTE},
-        {"$-1", GRID_CHECK_BAD_BYTE},
-        {"0xg", GRID_CHECK_BAD_BYTE},
-        {"\xEF\xBB\xBF"
-         "1 2",
-         GRID_CHECK_BAD_BYTE}, // a byte-order mark joins the first token
-        {"+", GRID_CHECK_NO_DIGITS},
-        {"$", GRID_CHECK_NO_DIGITS},
-        {"0x", GRID_CHECK_NO_DIGITS},
-        {"-X", GRID_CHECK_NO_DIGITS},
-        {"2147483648", GRID_CHECK_DECIMAL_RANGE},
-        {"-2147483649", GRID_CHECK_DECIMAL_RANGE},
-        {std::string(32, '9'), GRID_CHECK_DECIMAL_RANGE},
-        {"$100000000", GRID_CHECK_HEX_LENGTH},
-    };
-    for (const auto &c : cases) {
-        Cells got;
-        GridFailure f = Read("0 " + c.bytes, &got);
-        EXPECT_EQ(f.error, GRID_ERROR_BAD_TOKEN) << c.bytes;
-        EXPECT_EQ(f.check, c.check) << c.bytes;
-    }
-}
-
-TEST(GridFile, AFailedReadReportsTheSystemError) {
-    auto failing = [](void *, unsigned char *, long, int *error) -> long {
-        *error = EIO;
-        return -1;
-    };
-    Grid grid;
-    GridFailure f = ReadGrid(grid, GridByteSource{failing, nullptr});
-    EXPECT_EQ(f.error, EIO);
-    EXPECT_EQ(f.check, GRID_CHECK_READ);
-}
-
-// --- LoadGrid on real files: the error box and the exit code -----------------
-
-TEST(LoadGrid, ReadsTheNamedFile) {
+// Every way a load can fail: the box (OK only, captioned "Error") names the
+// error number and the failing check, the process ends with that number, and
+// the file is closed before the box.
+TEST(LoadGrid, EachFailureShowsItsNumberAndEndsWithIt) {
     ResetGameState();
     ScratchDir dir;
-    ScratchDir::Write("map", "1 2\r\n$ff\t-1\x1a 9");
-    Cells got;
-    got.fill(0xAA);
-    LoadGrid(got.data(), "map");
-    EXPECT_EQ(got, Leading({1, 2, 255, 255}));
-    EXPECT_TRUE(messageBoxes.empty());
-}
-
-TEST(LoadGrid, FailuresShowTheBoxAndExitWithTheErrorNumber) {
-    ResetGameState();
-    ScratchDir dir;
-    ScratchDir::Write("bad", "1 2 1.0 4");
-    ScratchDir::Write("plain", "1");
-    std::filesystem::create_directory("folder");
-    std::filesystem::create_symlink("loop", "loop");
-    const struct {
-        const char *name;
-        unsigned code;
-        const char *text;
-    } cases[] = {
-        {"time", 2, "Runtime error   2 at 00A10001"},
-        {"nowhere/time", 3, "Runtime error   3 at 00A10001"},
-        {"plain/time", 3, "Runtime error   3 at 00A10001"}, // a file where a folder should be
-        {"folder", 5, "Runtime error   5 at 00A10002"},
-        {"loop", ELOOP, "Runtime error  40 at 00A10001"}, // any other: the system's number
-        {"bad", 106, "Runtime error 106 at 00A20001"},
+    const auto openFiles = [] {
+        return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {});
     };
-    size_t openBefore = std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {});
-    for (const auto &c : cases) {
+    const long openBefore = openFiles();
+    const auto expectFailure = [](const char *name, const std::string &text) {
         messageBoxes.clear();
         Grid grid;
         try {
-            LoadGrid(grid, c.name);
-            ADD_FAILURE() << c.name << " loaded";
+            LoadGrid(grid, name);
+            ADD_FAILURE() << name << " loaded";
         } catch (const ProcessExit &exit) {
-            EXPECT_EQ(exit.code, c.code) << c.name;
+            EXPECT_EQ(exit.code, std::stoul(text.substr(14))) << text;
         }
-        ASSERT_EQ(messageBoxes.size(), 1u) << c.name;
-        EXPECT_EQ(messageBoxes[0].text, c.text);
+        ASSERT_EQ(messageBoxes.size(), 1u) << name;
+        EXPECT_EQ(messageBoxes[0].text, text);
         EXPECT_EQ(messageBoxes[0].caption, "Error");
-        EXPECT_EQ(messageBoxes[0].type, MB_OK); // OK only, no icon
+        EXPECT_EQ(messageBoxes[0].type, MB_OK);
+    };
+    const struct {
+        const char *check;
+        std::vector<std::string> files;
+    } badTokens[] = {
+        {"00A20001",
+         {"1 2 1.0 4", "0 1,", "a", "--1", "$-1", "0xg",
+          "\357\273\2771 2"}},                  // a byte-order mark joins the first token
+        {"00A20002", {"+", "1 $", "0x", "-X"}}, // a sign or prefix without digits
+        {"00A20003", {"2147483648", "-2147483649", std::string(32, '9')}},
+        {"00A20004", {"$100000000"}},
+    };
+    for (const auto &c : badTokens) {
+        for (const std::string &bytes : c.files) {
+            ScratchDir::Write("bad", bytes);
+            expectFailure("bad", std::string("Runtime error 106 at ") + c.check);
+        }
     }
-    // Every file was closed before its box.
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {}),
-              static_cast<long>(openBefore));
-}
-
-TEST(LoadGrid, AnUnreadableFileIsAccessDenied) {
-    ResetGameState();
-    ScratchDir dir;
-    ScratchDir::Write("over", "1");
-    chmod("over", 0);
-    if (access("over", R_OK) == 0)
-        GTEST_SKIP() << "running with rights that read any file (root)";
-    Grid grid;
-    EXPECT_THROW(LoadGrid(grid, "over"), ProcessExit);
-    ASSERT_EQ(messageBoxes.size(), 1u);
-    EXPECT_EQ(messageBoxes[0].text, "Runtime error   5 at 00A10001");
+    ScratchDir::Write("plain", "1");
+    ScratchDir::Write("locked", "1");
+    chmod("locked", 0);
+    std::filesystem::create_directory("folder");
+    std::filesystem::create_symlink("loop", "loop");
+    expectFailure("time", "Runtime error   2 at 00A10001");
+    expectFailure("nowhere/time", "Runtime error   3 at 00A10001");
+    expectFailure("plain/time", "Runtime error   3 at 00A10001"); // a file for a folder
+    expectFailure("folder", "Runtime error   5 at 00A10002");
+    if (access("locked", R_OK) != 0) // root reads anything
+        expectFailure("locked", "Runtime error   5 at 00A10001");
+    expectFailure("loop", "Runtime error  40 at 00A10001");           // the system's number
+    expectFailure("/proc/self/mem", "Runtime error   5 at 00A10003"); // a failed read (EIO)
+    EXPECT_EQ(openFiles(), openBefore);
 }
