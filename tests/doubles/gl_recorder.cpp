@@ -1,7 +1,9 @@
 #include "tests/doubles/gl_recorder.h"
 
 #include <GL/gl.h>
+#include <algorithm>
 #include <cstring>
+#include <initializer_list>
 
 std::vector<GlCall> glCalls;
 bool glRecording = true;
@@ -10,16 +12,23 @@ int glOpenBlocks = 0;
 int glNestedBegins = 0;
 
 namespace {
-void Record(const char *name, int argc, double a0 = 0, double a1 = 0, double a2 = 0, double a3 = 0,
-            double a4 = 0, double a5 = 0) {
+void Record(const char *name, std::initializer_list<double> args) {
     ++glCallCount;
     if (!glRecording)
         return;
     if (glCalls.capacity() == 0)
         glCalls.reserve(1 << 20); // keep recording itself free of allocations in a frame
-    glCalls.push_back(GlCall{name, argc, {a0, a1, a2, a3, a4, a5}});
+    GlCall call{name, static_cast<int>(args.size()), {}};
+    std::copy(args.begin(), args.end(), call.a);
+    glCalls.push_back(call);
 }
 } // namespace
+
+// A stand-in that only records its name and arguments.
+#define RECORDED(name, parameters, ...)                                                            \
+    void GLAPIENTRY name parameters {                                                              \
+        Record(#name, {__VA_ARGS__});                                                              \
+    }
 
 void GlRecorderReset() {
     glCalls.clear();
@@ -39,11 +48,7 @@ std::vector<GlCall> GlCallsNamed(const char *name) {
 }
 
 size_t GlCountNamed(const char *name) {
-    size_t n = 0;
-    for (const GlCall &c : glCalls)
-        if (std::strcmp(c.name, name) == 0)
-            ++n;
-    return n;
+    return GlCallsNamed(name).size();
 }
 
 extern "C" {
@@ -51,55 +56,27 @@ void GLAPIENTRY glBegin(GLenum mode) {
     if (glOpenBlocks > 0)
         ++glNestedBegins;
     ++glOpenBlocks;
-    Record("glBegin", 1, mode);
+    Record("glBegin", {static_cast<double>(mode)});
 }
 void GLAPIENTRY glEnd() {
     --glOpenBlocks;
-    Record("glEnd", 0);
+    Record("glEnd", {});
 }
-void GLAPIENTRY glVertex3f(GLfloat x, GLfloat y, GLfloat z) {
-    Record("glVertex3f", 3, x, y, z);
-}
-void GLAPIENTRY glVertex3i(GLint x, GLint y, GLint z) {
-    Record("glVertex3i", 3, x, y, z);
-}
-void GLAPIENTRY glColor4f(GLfloat r, GLfloat g, GLfloat b, GLfloat a) {
-    Record("glColor4f", 4, r, g, b, a);
-}
-void GLAPIENTRY glClear(GLbitfield mask) {
-    Record("glClear", 1, mask);
-}
-void GLAPIENTRY glClearColor(GLclampf r, GLclampf g, GLclampf b, GLclampf a) {
-    Record("glClearColor", 4, r, g, b, a);
-}
-void GLAPIENTRY glClearDepth(GLclampd depth) {
-    Record("glClearDepth", 1, depth);
-}
-void GLAPIENTRY glEnable(GLenum cap) {
-    Record("glEnable", 1, cap);
-}
-void GLAPIENTRY glDisable(GLenum cap) {
-    Record("glDisable", 1, cap);
-}
-void GLAPIENTRY glBlendFunc(GLenum s, GLenum d) {
-    Record("glBlendFunc", 2, s, d);
-}
-void GLAPIENTRY glShadeModel(GLenum mode) {
-    Record("glShadeModel", 1, mode);
-}
-void GLAPIENTRY glHint(GLenum target, GLenum mode) {
-    Record("glHint", 2, target, mode);
-}
-void GLAPIENTRY glViewport(GLint x, GLint y, GLsizei w, GLsizei h) {
-    Record("glViewport", 4, x, y, w, h);
-}
-void GLAPIENTRY glMatrixMode(GLenum mode) {
-    Record("glMatrixMode", 1, mode);
-}
-void GLAPIENTRY glLoadIdentity() {
-    Record("glLoadIdentity", 0);
-}
-void GLAPIENTRY glOrtho(GLdouble l, GLdouble r, GLdouble b, GLdouble t, GLdouble n, GLdouble f) {
-    Record("glOrtho", 6, l, r, b, t, n, f);
-}
+RECORDED(glVertex3f, (GLfloat x, GLfloat y, GLfloat z), x, y, z)
+RECORDED(glVertex3i, (GLint x, GLint y, GLint z), double(x), double(y), double(z))
+RECORDED(glColor4f, (GLfloat r, GLfloat g, GLfloat b, GLfloat a), r, g, b, a)
+RECORDED(glClear, (GLbitfield mask), double(mask))
+RECORDED(glClearColor, (GLclampf r, GLclampf g, GLclampf b, GLclampf a), r, g, b, a)
+RECORDED(glClearDepth, (GLclampd depth), depth)
+RECORDED(glEnable, (GLenum cap), double(cap))
+RECORDED(glDisable, (GLenum cap), double(cap))
+RECORDED(glBlendFunc, (GLenum s, GLenum d), double(s), double(d))
+RECORDED(glShadeModel, (GLenum mode), double(mode))
+RECORDED(glHint, (GLenum target, GLenum mode), double(target), double(mode))
+RECORDED(glViewport, (GLint x, GLint y, GLsizei w, GLsizei h), double(x), double(y), double(w),
+         double(h))
+RECORDED(glMatrixMode, (GLenum mode), double(mode))
+RECORDED(glLoadIdentity, ())
+RECORDED(glOrtho, (GLdouble l, GLdouble r, GLdouble b, GLdouble t, GLdouble n, GLdouble f), l, r, b,
+         t, n, f)
 }

@@ -7,3 +7,8 @@
 #include "tests/doubles/win32_script.h"
 
 void ResetGameState();
+
+// Gives each named variable its value-initialised state: 0, empty or null.
+template <typename... T> void ClearAll(T &...variables) {
+    ((variables = T{}), ...);
+}

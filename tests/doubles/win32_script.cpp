@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "tests/doubles/test_support.h"
+
 std::vector<std::string> win32Calls;
 std::vector<MessageBoxRecord> messageBoxes;
 std::deque<int> messageBoxAnswers;
@@ -16,15 +18,11 @@ WNDCLASSA registeredClass;
 int swapCount = 0;
 LRESULT defWindowProcResult = 0;
 std::vector<CreateWindowRecord> createdWindows;
-ResourceRecord loadedIcon, loadedCursor;
 AdjustRecord adjustedRect;
-int shownWith = -1;
 int pixelFormatSet = 0;
-ResourceRecord unregisteredClass;
 std::vector<HWND> messageBoxOwners;
 std::function<void(int)> win32OnIdle;
 int win32IdleCount = 0;
-int win32IdleLimit = 1000;
 
 namespace {
 unsigned char fakeObjects[16];
@@ -39,37 +37,14 @@ bool Call(const char *name) {
 } // namespace
 
 void Win32ScriptReset() {
-    win32Calls.clear();
-    messageBoxes.clear();
-    messageBoxAnswers.clear();
-    win32Failing.clear();
-    win32Tick = 0;
-    win32TickStep = 0;
-    win32Queue.clear();
-    displayModeRequests.clear();
-    displayModeFlags.clear();
-    pixelFormatRequests.clear();
-    registeredClass = WNDCLASSA{};
-    swapCount = 0;
-    defWindowProcResult = 0;
-    createdWindows.clear();
-    loadedIcon = loadedCursor = unregisteredClass = ResourceRecord{};
-    adjustedRect = AdjustRecord{};
-    shownWith = -1;
-    pixelFormatSet = 0;
-    messageBoxOwners.clear();
-    win32OnIdle = nullptr;
-    win32IdleCount = 0;
-    win32IdleLimit = 1000;
+    ClearAll(win32Calls, messageBoxes, messageBoxAnswers, win32Failing, win32Tick, win32TickStep,
+             win32Queue, displayModeRequests, displayModeFlags, pixelFormatRequests,
+             registeredClass, swapCount, defWindowProcResult, createdWindows, adjustedRect,
+             pixelFormatSet, messageBoxOwners, win32OnIdle, win32IdleCount);
 }
 
 void Win32Post(UINT message, WPARAM wParam, LPARAM lParam) {
-    MSG m{};
-    m.hwnd = Fake<HWND>(3);
-    m.message = message;
-    m.wParam = wParam;
-    m.lParam = lParam;
-    win32Queue.push_back(m);
+    win32Queue.push_back(MSG{Fake<HWND>(3), message, wParam, lParam, 0, {}});
 }
 
 size_t Win32CallCount(const std::string &name) {
@@ -97,15 +72,13 @@ void WINAPI ExitProcess(UINT exitCode) {
     throw ProcessExit{exitCode};
 }
 
-HICON WINAPI LoadIconA(HINSTANCE instance, LPCSTR name) {
+HICON WINAPI LoadIconA(HINSTANCE, LPCSTR) {
     Call("LoadIconA");
-    loadedIcon = {instance, name};
     return Fake<HICON>(1);
 }
 
-HCURSOR WINAPI LoadCursorA(HINSTANCE instance, LPCSTR name) {
+HCURSOR WINAPI LoadCursorA(HINSTANCE, LPCSTR) {
     Call("LoadCursorA");
-    loadedCursor = {instance, name};
     return Fake<HCURSOR>(2);
 }
 
@@ -116,20 +89,15 @@ ATOM WINAPI RegisterClassA(const WNDCLASSA *windowClass) {
     return 0xC001;
 }
 
-BOOL WINAPI UnregisterClassA(LPCSTR name, HINSTANCE instance) {
-    unregisteredClass = {instance, name};
+BOOL WINAPI UnregisterClassA(LPCSTR, HINSTANCE) {
     return Call("UnregisterClassA");
 }
 
 BOOL WINAPI AdjustWindowRectEx(RECT *rect, DWORD style, BOOL menu, DWORD exStyle) {
     Call("AdjustWindowRectEx");
     adjustedRect = {*rect, style, menu, exStyle};
-    if (!(style & WS_POPUP)) { // a plausible frame and caption
-        rect->left -= 3;
-        rect->right += 3;
-        rect->top -= 22;
-        rect->bottom += 3;
-    }
+    if (!(style & WS_POPUP)) // a plausible frame and caption
+        *rect = {rect->left - 3, rect->top - 22, rect->right + 3, rect->bottom + 3};
     return TRUE;
 }
 
@@ -144,8 +112,7 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD
 BOOL WINAPI DestroyWindow(HWND) {
     return Call("DestroyWindow");
 }
-BOOL WINAPI ShowWindow(HWND, int command) {
-    shownWith = command;
+BOOL WINAPI ShowWindow(HWND, int) {
     return Call("ShowWindow");
 }
 BOOL WINAPI SetForegroundWindow(HWND) {
@@ -163,12 +130,11 @@ int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
     win32Calls.push_back("MessageBoxA");
     messageBoxOwners.push_back(owner);
     messageBoxes.push_back({text ? text : "", caption ? caption : "", type});
-    if (!messageBoxAnswers.empty()) {
-        int answer = messageBoxAnswers.front();
-        messageBoxAnswers.pop_front();
-        return answer;
-    }
-    return (type & 0x0F) == MB_YESNO ? IDYES : IDOK;
+    if (messageBoxAnswers.empty())
+        return (type & 0x0F) == MB_YESNO ? IDYES : IDOK;
+    const int answer = messageBoxAnswers.front();
+    messageBoxAnswers.pop_front();
+    return answer;
 }
 
 LONG WINAPI ChangeDisplaySettingsA(DEVMODEA *mode, DWORD flags) {
@@ -182,12 +148,8 @@ BOOL WINAPI PeekMessageA(MSG *msg, HWND, UINT, UINT, UINT remove) {
         ++win32IdleCount;
         if (win32OnIdle)
             win32OnIdle(win32IdleCount);
-        if (win32Queue.empty() && win32IdleCount > win32IdleLimit) {
-            MSG quit{};
-            quit.message = WM_QUIT;
-            quit.wParam = RUNAWAY_LOOP;
-            win32Queue.push_back(quit);
-        }
+        if (win32Queue.empty() && win32IdleCount > 1000)
+            win32Queue.push_back(MSG{nullptr, WM_QUIT, RUNAWAY_LOOP, 0, 0, {}});
         if (win32Queue.empty())
             return FALSE;
     }
@@ -202,9 +164,8 @@ BOOL WINAPI TranslateMessage(const MSG *) {
 }
 
 LRESULT WINAPI DispatchMessageA(const MSG *msg) {
-    if (registeredClass.lpfnWndProc == nullptr)
-        return 0;
-    return registeredClass.lpfnWndProc(msg->hwnd, msg->message, msg->wParam, msg->lParam);
+    const WNDPROC proc = registeredClass.lpfnWndProc;
+    return proc ? proc(msg->hwnd, msg->message, msg->wParam, msg->lParam) : 0;
 }
 
 LRESULT WINAPI DefWindowProcA(HWND, UINT, WPARAM, LPARAM) {
@@ -214,10 +175,7 @@ LRESULT WINAPI DefWindowProcA(HWND, UINT, WPARAM, LPARAM) {
 
 void WINAPI PostQuitMessage(int exitCode) {
     win32Calls.push_back("PostQuitMessage");
-    MSG m{};
-    m.message = WM_QUIT;
-    m.wParam = static_cast<WPARAM>(exitCode);
-    win32Queue.push_back(m);
+    win32Queue.push_back(MSG{nullptr, WM_QUIT, static_cast<WPARAM>(exitCode), 0, 0, {}});
 }
 
 HDC WINAPI GetDC(HWND) {

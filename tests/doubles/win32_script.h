@@ -47,10 +47,6 @@ struct CreateWindowRecord {
     HINSTANCE instance;
     void *param;
 };
-struct ResourceRecord {
-    HINSTANCE instance;
-    LPCSTR name;
-};
 struct AdjustRecord {
     RECT rect; // as passed in
     DWORD style;
@@ -58,19 +54,15 @@ struct AdjustRecord {
     DWORD exStyle;
 };
 extern std::vector<CreateWindowRecord> createdWindows;
-extern ResourceRecord loadedIcon, loadedCursor;
 extern AdjustRecord adjustedRect;
-extern int shownWith;                      // ShowWindow command
 extern int pixelFormatSet;                 // SetPixelFormat index
-extern ResourceRecord unregisteredClass;   // UnregisterClassA name and instance
 extern std::vector<HWND> messageBoxOwners; // beside messageBoxes
 
 // Called each time PeekMessageA finds the queue empty, with the number of such
 // times so far; a test can post messages or change the game from there. After
-// win32IdleLimit empty peeks a WM_QUIT with RUNAWAY_LOOP ends a loop that never would.
+// 1000 empty peeks a WM_QUIT with RUNAWAY_LOOP ends a loop that never would.
 extern std::function<void(int)> win32OnIdle;
 extern int win32IdleCount;
-extern int win32IdleLimit;
 constexpr WPARAM RUNAWAY_LOOP = 0xDEAD;
 
 void Win32ScriptReset();

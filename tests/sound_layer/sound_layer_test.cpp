@@ -4,12 +4,13 @@
 // in the game: each case also proves that the process exits with audio open.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
-#include <functional>
+#include <iterator>
 #include <string>
 #include <thread>
 #include <unistd.h>
@@ -20,94 +21,70 @@
 namespace {
 
 constexpr int RATE = 44100;
-constexpr int MAX_GAP = RATE / 20; // quiet frames still counted as one cue
+const std::string ASSETS = VK_SOURCE_DIR "/assets/";
 
-// Writes a mono 16-bit WAV holding `frames` copies of `level`: a flat signal
-// whose every mixed sample says which cues are sounding, and how loud.
-std::string WriteFlatWav(const std::string &name, int frames, int16_t level) {
-    const std::string path =
-        testing::TempDir() + "vk_" + std::to_string(getpid()) + "_" + name + ".wav";
-    std::ofstream f(path, std::ios::binary);
-    auto u32 = [&](uint32_t v) { f.write(reinterpret_cast<const char *>(&v), 4); };
-    auto u16 = [&](uint16_t v) { f.write(reinterpret_cast<const char *>(&v), 2); };
-    const uint32_t bytes = static_cast<uint32_t>(frames) * 2;
-    f.write("RIFF", 4);
-    u32(36 + bytes);
-    f.write("WAVEfmt ", 8);
-    u32(16);
-    u16(1); // PCM
-    u16(1); // mono
-    u32(RATE);
-    u32(RATE * 2);
-    u16(2);
-    u16(16);
-    f.write("data", 4);
-    u32(bytes);
-    for (int i = 0; i < frames; ++i)
-        f.write(reinterpret_cast<const char *>(&level), 2);
+// A mono 16-bit WAV of `frames` copies of `level`: a flat signal whose every
+// mixed sample says which cues are sounding, and how loud.
+std::string FlatWav(const std::string &name, uint32_t frames, int16_t level) {
+    const std::string path = testing::TempDir() + "vk_" + std::to_string(getpid()) + name + ".wav";
+    const uint32_t bytes = frames * 2;
+    // "RIFF", size, "WAVE", "fmt ", 16, PCM mono, rate, byte rate, 16-bit frames, "data", size.
+    const uint32_t header[11] = {0x46464952, 36 + bytes, 0x45564157, 0x20746d66, 16,   0x10001,
+                                 RATE,       RATE * 2,   0x100002,   0x61746164, bytes};
+    const std::vector<int16_t> samples(frames, level);
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char *>(header), sizeof header)
+        .write(reinterpret_cast<const char *>(samples.data()), bytes);
     return path;
 }
 
-struct Frame {
-    int16_t left, right;
-};
-
-// Everything the device has written so far.
-std::vector<Frame> Captured() {
-    const char *path = std::getenv("SDL_DISKAUDIOFILE");
-    std::vector<Frame> frames;
-    if (path == nullptr)
-        return frames;
-    std::ifstream f(path, std::ios::binary);
-    Frame fr;
-    while (f.read(reinterpret_cast<char *>(&fr), sizeof fr))
-        frames.push_back(fr);
-    return frames;
+// Everything the device has written so far: left and right, frame by frame.
+std::vector<int16_t> Captured() {
+    std::ifstream f(std::getenv("SDL_DISKAUDIOFILE"), std::ios::binary);
+    const std::vector<char> bytes((std::istreambuf_iterator<char>(f)), {});
+    std::vector<int16_t> samples(bytes.size() / 4 * 2);
+    std::memcpy(samples.data(), bytes.data(), samples.size() * 2);
+    return samples;
 }
 
-// A stretch of sound: quiet gaps shorter than MAX_GAP do not split it.
+// A stretch of sound; quiet gaps shorter than a twentieth of a second do not split it.
 struct Stretch {
-    size_t first = 0, last = 0; // frame indices, inclusive
-    int peak = 0;               // largest |sample| on either side
-    bool sidesAgree = true;     // left == right throughout
-    double Seconds() const { return double(last - first + 1) / RATE; }
+    size_t first, last; // frames, inclusive
+    int peak;           // largest |sample| on either side
+    bool sidesAgree;    // left == right throughout
 };
 
-std::vector<Stretch> Stretches(const std::vector<Frame> &frames) {
+std::vector<Stretch> Stretches(const std::vector<int16_t> &s) {
     std::vector<Stretch> runs;
-    for (size_t i = 0; i < frames.size(); ++i) {
-        const Frame &f = frames[i];
-        if (f.left == 0 && f.right == 0)
+    for (size_t i = 0; i < s.size() / 2; ++i) {
+        const int peak = std::max(std::abs(s[2 * i]), std::abs(s[2 * i + 1]));
+        if (peak == 0)
             continue;
-        if (runs.empty() || i - runs.back().last > size_t(MAX_GAP))
-            runs.push_back(Stretch{i, i, 0, true});
-        Stretch &r = runs.back();
-        r.last = i;
-        r.peak = std::max({r.peak, std::abs(int(f.left)), std::abs(int(f.right))});
-        r.sidesAgree = r.sidesAgree && f.left == f.right;
+        if (runs.empty() || i - runs.back().last > RATE / 20)
+            runs.push_back({i, i, 0, true});
+        runs.back().last = i;
+        runs.back().peak = std::max(runs.back().peak, peak);
+        runs.back().sidesAgree = runs.back().sidesAgree && s[2 * i] == s[2 * i + 1];
     }
     return runs;
 }
 
-// Polls the capture until `done` holds for it. The disk driver writes at
-// about the speed of playback, or slower on a busy machine, so the limit is
-// only there to end a broken case, never a measure of speed.
-std::vector<Frame> WaitForCapture(const std::function<bool(const std::vector<Frame> &)> &done) {
+// Polls the capture until `cues` stretches have been heard and then `seconds`
+// more (after the start of the first when `fromStart`, else after the end of
+// the last). The disk driver writes at about the speed of playback or slower,
+// so the limit only ends a broken case; it measures nothing.
+std::vector<int16_t> WaitFor(size_t cues, double seconds, bool fromStart = false) {
     const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    std::vector<Frame> frames = Captured();
-    while (!done(frames) && std::chrono::steady_clock::now() < limit) {
+    for (;;) {
+        const std::vector<int16_t> s = Captured();
+        const std::vector<Stretch> runs = Stretches(s);
+        const bool heard =
+            runs.size() >= cues &&
+            s.size() / 2 > (fromStart ? runs[0].first : runs.back().last) + size_t(seconds * RATE);
+        if (heard || std::chrono::steady_clock::now() > limit)
+            return s;
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        frames = Captured();
     }
-    return frames;
-}
-
-// True once the capture holds the start of a cue and `seconds` more after it.
-auto HeardFor(double seconds) {
-    return [seconds](const std::vector<Frame> &frames) {
-        const std::vector<Stretch> runs = Stretches(frames);
-        return !runs.empty() && frames.size() > runs[0].first + size_t(seconds * RATE);
-    };
 }
 
 void OpenDevice() {
@@ -121,69 +98,52 @@ void OpenDevice() {
 
 TEST(SoundLayer, LoopingSampleKeepsSoundingPastItsLength) {
     OpenDevice();
-    FSOUND_SAMPLE *sea =
-        FSOUND_Sample_Load(31, WriteFlatWav("loop", RATE / 10, 8000).c_str(), 0, 0, 0); // 0.1 s
+    FSOUND_SAMPLE *sea = FSOUND_Sample_Load(31, FlatWav("loop", RATE / 10, 8000).c_str(), 0, 0, 0);
     ASSERT_NE(sea, nullptr);
     EXPECT_NE(FSOUND_Sample_SetMode(sea, FSOUND_LOOP_NORMAL), 0);
     EXPECT_EQ(FSOUND_PlaySound(31, sea), 31);
-
-    const std::vector<Frame> frames = WaitForCapture(HeardFor(1.0));
-    const std::vector<Stretch> runs = Stretches(frames);
+    const std::vector<int16_t> s = WaitFor(1, 1.0, true);
+    const std::vector<Stretch> runs = Stretches(s);
     ASSERT_FALSE(runs.empty());
-    // Ten times the sample's length, without a break, at the sample's level
-    // (SDL's format conversion may round the odd sample by one step).
-    for (size_t i = runs[0].first; i < runs[0].first + RATE; ++i) {
-        ASSERT_NEAR(frames[i].left, 8000, 2) << "frame " << i - runs[0].first;
-        ASSERT_NEAR(frames[i].right, 8000, 2) << "frame " << i - runs[0].first;
-    }
-    // The loop is left playing: the process must still end cleanly.
+    ASSERT_GE(s.size(), 2 * (runs[0].first + RATE));
+    // Ten times the 0.1 s sample, without a break, at its level (SDL's format
+    // conversion may round the odd sample by one step).
+    for (size_t i = 2 * runs[0].first; i < 2 * (runs[0].first + RATE); ++i)
+        ASSERT_NEAR(s[i], 8000, 2) << "frame " << i / 2 - runs[0].first;
 }
 
 TEST(SoundLayer, ReplayOnTheSameChannelRestartsTheCue) {
     OpenDevice();
-    FSOUND_SAMPLE *jump =
-        FSOUND_Sample_Load(1, WriteFlatWav("jump", RATE, 10000).c_str(), 0, 0, 0); // 1 s, once
+    FSOUND_SAMPLE *jump = FSOUND_Sample_Load(1, FlatWav("jump", RATE, 10000).c_str(), 0, 0, 0);
     ASSERT_NE(jump, nullptr);
     EXPECT_EQ(FSOUND_PlaySound(1, jump), 1);
-    WaitForCapture(HeardFor(0.1));
+    WaitFor(1, 0.1, true);
     EXPECT_EQ(FSOUND_PlaySound(1, jump), 1);
-
-    // Wait until the cue is over and silence follows it.
-    const std::vector<Frame> frames = WaitForCapture([](const std::vector<Frame> &f) {
-        const std::vector<Stretch> runs = Stretches(f);
-        return !runs.empty() && f.size() > runs.back().last + size_t(RATE / 2);
-    });
-    const std::vector<Stretch> runs = Stretches(frames);
+    const std::vector<int16_t> s = WaitFor(1, 0.5);
+    const std::vector<Stretch> runs = Stretches(s);
     ASSERT_EQ(runs.size(), 1u);
-    // Overlapping copies would add up to twice the level.
-    EXPECT_NEAR(runs[0].peak, 10000, 2);
+    EXPECT_NEAR(runs[0].peak, 10000, 2); // overlapping copies would add up to twice the level
     EXPECT_TRUE(runs[0].sidesAgree);
-    // Restarted at least 0.1 s in, so it outlasts one playing; and then it
-    // stops, as a sample that plays once does not loop.
-    EXPECT_GT(runs[0].Seconds(), 1.05);
-    EXPECT_GT(frames.size(), runs[0].last + RATE / 2);
+    // Restarted at least 0.1 s in, so it outlasts one playing, and then it
+    // stops: a sample that plays once does not loop.
+    EXPECT_GT(runs[0].last - runs[0].first, size_t(1.05 * RATE));
+    EXPECT_GT(s.size() / 2, runs[0].last + RATE / 2);
 }
 
 TEST(SoundLayer, FullVolumeIsFullScale) {
     OpenDevice();
-    FSOUND_SAMPLE *menu =
-        FSOUND_Sample_Load(3, WriteFlatWav("menu", RATE / 5, 16384).c_str(), 0, 0, 0);
+    FSOUND_SAMPLE *menu = FSOUND_Sample_Load(3, FlatWav("menu", RATE / 5, 16384).c_str(), 0, 0, 0);
     ASSERT_NE(menu, nullptr);
-    auto playAndWait = [&](size_t cueCount) {
-        EXPECT_EQ(FSOUND_PlaySound(3, menu), 3);
-        return WaitForCapture([cueCount](const std::vector<Frame> &f) {
-            const std::vector<Stretch> runs = Stretches(f);
-            return runs.size() == cueCount && f.size() > runs.back().last + size_t(RATE / 5);
-        });
-    };
     EXPECT_NE(FSOUND_SetVolume(FSOUND_ALL, 128), 0);
-    playAndWait(1);
+    EXPECT_EQ(FSOUND_PlaySound(3, menu), 3);
+    WaitFor(1, 0.2);
     EXPECT_NE(FSOUND_SetVolume(3, 255), 0);
-    const std::vector<Stretch> runs = Stretches(playAndWait(2));
+    EXPECT_EQ(FSOUND_PlaySound(3, menu), 3);
+    const std::vector<Stretch> runs = Stretches(WaitFor(2, 0.2));
     ASSERT_EQ(runs.size(), 2u);
     EXPECT_NEAR(runs[0].peak, 16384 * 128 / 255, 82); // in proportion, within 1 %
     EXPECT_NEAR(runs[1].peak, 16384, 2);              // 255: the sample as it is
-    EXPECT_NEAR(runs[1].Seconds(), 0.2, 0.01);
+    EXPECT_NEAR(runs[1].last - runs[1].first, RATE / 5, RATE / 100);
     // Out of range values are clamped or refused, never passed on.
     EXPECT_NE(FSOUND_SetVolume(3, 1000), 0);
     EXPECT_EQ(FSOUND_SetVolume(32, 255), 0);
@@ -192,52 +152,45 @@ TEST(SoundLayer, FullVolumeIsFullScale) {
 
 TEST(SoundLayer, MissingFilesAndNullHandlesAreHarmless) {
     OpenDevice();
-    EXPECT_EQ(FSOUND_Sample_Load(0, "no-such-file.wav", 0, 0, 0), nullptr);
-    EXPECT_EQ(FSOUND_Sample_Load(0, nullptr, 0, 0, 0), nullptr);
-    const std::string notSound = WriteFlatWav("garbage", 10, 1);
-    std::ofstream(notSound, std::ios::binary | std::ios::trunc) << "not a sound at all";
-    EXPECT_EQ(FSOUND_Sample_Load(0, notSound.c_str(), 0, 0, 0), nullptr);
+    const std::string notSound = testing::TempDir() + "vk_not_sound.wav";
+    std::ofstream(notSound) << "not a sound at all";
+    for (const char *name :
+         {"no-such-file.wav", static_cast<const char *>(nullptr), notSound.c_str()})
+        EXPECT_EQ(FSOUND_Sample_Load(0, name, 0, 0, 0), nullptr);
     EXPECT_EQ(FSOUND_Sample_SetMode(nullptr, FSOUND_LOOP_NORMAL), 0);
     EXPECT_EQ(FSOUND_PlaySound(0, nullptr), -1);
     int stranger = 0; // not a handle the layer gave out
     EXPECT_EQ(FSOUND_PlaySound(0, reinterpret_cast<FSOUND_SAMPLE *>(&stranger)), -1);
 
     // Slots: a reload replaces in place; a failed one keeps what was there.
-    const std::string a = WriteFlatWav("a", 100, 1000), b = WriteFlatWav("b", 100, 2000);
+    const std::string a = FlatWav("a", 100, 1000);
     FSOUND_SAMPLE *first = FSOUND_Sample_Load(5, a.c_str(), 0, 0, 0);
     ASSERT_NE(first, nullptr);
-    EXPECT_EQ(FSOUND_Sample_Load(5, b.c_str(), 0, 0, 0), first);
+    EXPECT_EQ(FSOUND_Sample_Load(5, FlatWav("b", 100, 2000).c_str(), 0, 0, 0), first);
     EXPECT_EQ(FSOUND_Sample_Load(5, "no-such-file.wav", 0, 0, 0), nullptr);
     EXPECT_NE(FSOUND_Sample_SetMode(first, FSOUND_LOOP_OFF), 0);
-    EXPECT_EQ(FSOUND_Sample_Load(64, a.c_str(), 0, 0, 0), nullptr);
-    EXPECT_EQ(FSOUND_Sample_Load(-7, a.c_str(), 0, 0, 0), nullptr);
-    EXPECT_EQ(FSOUND_PlaySound(32, first), -1);
-    EXPECT_EQ(FSOUND_PlaySound(-5, first), -1);
+    for (int slot : {64, -7})
+        EXPECT_EQ(FSOUND_Sample_Load(slot, a.c_str(), 0, 0, 0), nullptr);
+    for (int channel : {32, -5})
+        EXPECT_EQ(FSOUND_PlaySound(channel, first), -1);
 
-    // Nothing above made a sound.
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    EXPECT_TRUE(Stretches(Captured()).empty());
+    EXPECT_TRUE(Stretches(Captured()).empty()); // nothing above made a sound
 
-    // The game's own files, WAV and MP3 alike, all decode.
-    const std::string assets = VK_SOURCE_DIR "/assets/";
     for (const char *name : {"fall.wav", "jump.wav", "click.wav", "menu.wav", "sea.mp3"})
-        EXPECT_NE(FSOUND_Sample_Load(10, (assets + name).c_str(), 0, 0, 0), nullptr) << name;
+        EXPECT_NE(FSOUND_Sample_Load(10, (ASSETS + name).c_str(), 0, 0, 0), nullptr) << name;
 }
 
 TEST(SoundLayerWithoutDevice, EveryCallIsAQuietNoOp) {
-    // Stretch with an audio driver that does not exist.
+    // Run with an audio driver that does not exist.
     EXPECT_GE(FSOUND_GetVersion(), 3.75f);
     EXPECT_EQ(FSOUND_Init(44100, 32, 0), 0);
     EXPECT_EQ(FSOUND_Init(44100, 32, 0), 0);
     EXPECT_EQ(FSOUND_SetVolume(FSOUND_ALL, 255), 0);
-    const std::string assets = VK_SOURCE_DIR "/assets/";
-    FSOUND_SAMPLE *sea = FSOUND_Sample_Load(31, (assets + "sea.mp3").c_str(), 0, 0, 0);
-    FSOUND_SAMPLE *jump = FSOUND_Sample_Load(1, (assets + "jump.wav").c_str(), 0, 0, 0);
+    FSOUND_SAMPLE *sea = FSOUND_Sample_Load(31, (ASSETS + "sea.mp3").c_str(), 0, 0, 0);
     EXPECT_EQ(sea, nullptr);
-    EXPECT_EQ(jump, nullptr);
+    EXPECT_EQ(FSOUND_Sample_Load(1, (ASSETS + "jump.wav").c_str(), 0, 0, 0), nullptr);
     EXPECT_EQ(FSOUND_Sample_SetMode(sea, FSOUND_LOOP_NORMAL), 0);
-    for (int i = 0; i < 1000; ++i) {
-        EXPECT_EQ(FSOUND_PlaySound(31, sea), -1);
-        EXPECT_EQ(FSOUND_PlaySound(i % 40 - 4, jump), -1);
-    }
+    for (int channel = -4; channel < 36; ++channel)
+        EXPECT_EQ(FSOUND_PlaySound(channel, sea), -1);
 }

@@ -2,8 +2,6 @@
 // for tests of code that opens files by bare name.
 #pragma once
 
-#include <gtest/gtest.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -11,12 +9,7 @@
 
 class ScratchDir {
   public:
-    ScratchDir() : previous_(std::filesystem::current_path()) {
-        std::string pattern = (std::filesystem::temp_directory_path() / "vk-test-XXXXXX").string();
-        EXPECT_NE(mkdtemp(pattern.data()), nullptr);
-        path_ = pattern;
-        std::filesystem::current_path(path_);
-    }
+    ScratchDir() { std::filesystem::current_path(path_); }
     ~ScratchDir() {
         std::filesystem::current_path(previous_);
         std::error_code ignored;
@@ -27,5 +20,7 @@ class ScratchDir {
     }
 
   private:
-    std::filesystem::path previous_, path_;
+    std::string pattern_ = std::filesystem::temp_directory_path() / "vk-test-XXXXXX";
+    std::filesystem::path previous_ = std::filesystem::current_path(),
+                          path_ = mkdtemp(pattern_.data());
 };
