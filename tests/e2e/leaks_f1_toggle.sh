@@ -63,40 +63,67 @@ full_screen() {
     read -r x y w h < <(geometry "$1")
     [ "$x $y $w $h" = "0 0 800 600" ]
 }
+framed() {
+    local x y w h
+    read -r x y w h < <(geometry "$1")
+    [ "$w $h" = "800 600" ] && [ "$y" -gt 0 ]
+}
+
+# Counts while the game runs on: a frame in flight holds a buffer or a shared
+# memory segment for a moment, so of five looks a second apart the smallest
+# counts are kept (what a leak adds never goes away again).
+sample() {
+    local n f m line total best=""
+    fds="" maps="" xres_line=""
+    for n in 1 2 3 4 5; do
+        f=$(fd_count "$1") m=$(map_count "$1")
+        line=$(x_resources "$2")
+        total=$(grep -o '=[0-9]*' <<<"$line" | tr -d = | awk '{t += $1} END {print t + 0}')
+        [ -z "$fds" ] || [ "$f" -lt "$fds" ] && fds=$f
+        [ -z "$maps" ] || [ "$m" -lt "$maps" ] && maps=$m
+        if [ -z "$best" ] || [ "${total:-0}" -lt "$best" ]; then
+            best=${total:-0}
+            xres_line=$line
+        fi
+        sleep 1
+    done
+}
 
 pid=""
 for i in $(seq 1 20); do
     win=$(switch "$win") || { fail "switch $i did not make a new window"; break; }
     # Odd switches go to full screen, even ones back: one switch per F1.
-    wait_until 10 viewable "$win"
+    # (The window manager may take a moment to place the new window.)
     if [ $((i % 2)) -eq 1 ]; then
-        full_screen "$win" || fail "switch $i: not full screen: $(geometry "$win")"
+        wait_until 20 full_screen "$win" || fail "switch $i: not full screen: $(geometry "$win")"
     else
-        ! full_screen "$win" || fail "switch $i: still full screen"
+        wait_until 20 framed "$win" || fail "switch $i: still full screen"
     fi
     if [ "$i" -eq 2 ] || [ "$i" -eq 20 ]; then
         sleep 1 # let the new window settle before counting
         pid=$(game_process)
-        eval "fds_$i=$(fd_count "$pid") maps_$i=$(map_count "$pid")"
-        eval "xres_$i=\"$(x_resources "$win")\""
+        sample "$pid" "$win"
+        eval "fds_$i=$fds maps_$i=$maps"
+        eval "xres_$i=\"$xres_line\""
     fi
 done
 echo "after 2 switches: fds=${fds_2:-?} maps=${maps_2:-?} X resources: ${xres_2:-?}"
 echo "after 20 switches: fds=${fds_20:-?} maps=${maps_20:-?} X resources=${xres_20:-?}"
-[ "${fds_2:-x}" = "${fds_20:-y}" ] || fail "file descriptors grew from ${fds_2:-?} to ${fds_20:-?}"
+[ -n "${fds_2:-}" ] && [ -n "${fds_20:-}" ] && [ "$fds_20" -le "$fds_2" ] ||
+    fail "file descriptors grew from ${fds_2:-?} to ${fds_20:-?}"
 # Mappings come and go with the driver's buffers; a leaked context or window
 # would add several for every switch.
 if [ -n "${maps_2:-}" ] && [ -n "${maps_20:-}" ] && [ "$maps_20" -gt $((maps_2 + 8)) ]; then
     fail "memory mappings grew from $maps_2 to $maps_20"
 fi
-# Every kind of X resource stays as it was, but colormaps: SDL's X11 window
+# No kind of X resource grows, but colormaps: SDL's X11 window
 # code makes two per window and never frees them (the server frees them when
 # the game disconnects), which the game cannot help.
 if [ -n "$xres" ]; then
     for type in $(tr ' ' '\n' <<<"${xres_2:-} ${xres_20:-}" | cut -d= -f1 | sort -u); do
         [ "$type" = COLORMAP ] && continue
         a=$(count_of "$type" "${xres_2:-}") b=$(count_of "$type" "${xres_20:-}")
-        [ "$a" = "$b" ] || fail "X resources of type $type went from $a to $b"
+        [ "$b" -le "$a" ] || fail "X resources of type $type grew from $a to $b"
     done
     [ "$(count_of GLXContext "${xres_20:-}")" -le 1 ] || fail "more than one GL context: ${xres_20:-}"
     echo "colormaps (SDL's, freed at exit): $(count_of COLORMAP "${xres_2:-}") -> $(count_of COLORMAP "${xres_20:-}")"
