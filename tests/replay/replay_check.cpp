@@ -12,7 +12,7 @@
 #include <string>
 
 #include "tests/doubles/test_support.h"
-#include "tests/replay/replay.h"
+#include "tools/replay/replay.h"
 
 namespace {
 

@@ -19,7 +19,7 @@
 
 #include "core/game_state.h"
 #include "game/screens.h"
-#include "tests/replay/replay.h"
+#include "tools/replay/replay.h"
 #include "tools/headless/headless.h"
 #include "tools/snapshot/stand_ins.h"
 

@@ -47,7 +47,7 @@
 #include "game/physics.h"
 #include "game/screens.h"
 #include "tests/doubles/test_support.h"
-#include "tests/replay/replay.h"
+#include "tools/replay/replay.h"
 
 namespace {
 

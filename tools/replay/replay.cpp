@@ -1,4 +1,4 @@
-#include "tests/replay/replay.h"
+#include "tools/replay/replay.h"
 
 #include <cerrno>
 #include <climits>
