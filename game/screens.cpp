@@ -65,6 +65,19 @@ void StartNewGame() {
     scrollX = 0.0;
 }
 
+} // namespace
+
+// The cell under the disc's centre, clamped into the level sideways; below
+// the bottom row there is no goal.
+bool TouchesGoal() {
+    const int32_t column =
+        RoundToInt32(MaxOf(0, MinOf(GRID_COLS - 1, (scrollX + playerX) / 2)), GRID_COLS - 1);
+    const int32_t row = RoundToInt32(MaxOf(0, (playerY - 1) / 2), INT32_MAX);
+    return row <= GRID_ROWS - 1 && mapGrid[row * GRID_COLS + column] == CELL_GOAL;
+}
+
+namespace {
+
 void GameSection(int32_t t) {
     seaLevel = SEA_START - t / SEA_RISE_MS;
     DrawTwinklingBackground();
@@ -74,12 +87,7 @@ void GameSection(int32_t t) {
     DrawSea(t, seaLevel);
     DrawClock(static_cast<DWORD>(t), 0.0, 1.0);
 
-    // Goal: the cell under the disc's centre, clamped into the level sideways;
-    // below the bottom row there is no goal.
-    const int32_t column =
-        RoundToInt32(MaxOf(0, MinOf(GRID_COLS - 1, (scrollX + playerX) / 2)), GRID_COLS - 1);
-    const int32_t row = RoundToInt32(MaxOf(0, (playerY - 1) / 2), INT32_MAX);
-    if (row <= GRID_ROWS - 1 && mapGrid[row * GRID_COLS + column] == CELL_GOAL) {
+    if (TouchesGoal()) {
         screen = SCREEN_WIN;
         eventTime = static_cast<DWORD>(t);
     }

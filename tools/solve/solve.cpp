@@ -124,10 +124,7 @@ void HoldKeys(const Action &a) {
 void RuleFrame(int32_t t) {
     seaLevel = SEA_START - t / SEA_RISE_MS;
     StepPlayer(t);
-    const int32_t column =
-        RoundToInt32(MaxOf(0, MinOf(GRID_COLS - 1, (scrollX + playerX) / 2)), GRID_COLS - 1);
-    const int32_t row = RoundToInt32(MaxOf(0, (playerY - 1) / 2), INT32_MAX);
-    if (row <= GRID_ROWS - 1 && mapGrid[row * GRID_COLS + column] == CELL_GOAL) {
+    if (TouchesGoal()) {
         screen = SCREEN_WIN;
         eventTime = static_cast<DWORD>(t);
     }
