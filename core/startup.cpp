@@ -46,6 +46,16 @@ void SetUpFloatingPoint() {
 
 } // namespace
 
+void LoadAllGrids() {
+    LoadGrid(mapGrid, "map");
+    LoadGrid(overGrid, "over");
+    LoadGrid(newGrid, "new");
+    LoadGrid(quitGrid, "quit");
+    LoadGrid(credGrid, "cred");
+    LoadGrid(timeGrid, "time");
+    LoadGrid(pelmoxGrid, "pelmox");
+}
+
 int GameMain() {
     SetUpFloatingPoint();
 
@@ -68,13 +78,7 @@ int GameMain() {
     screen = SCREEN_MENU;
 
     // A bad grid file ends the process inside LoadGrid with the error box.
-    LoadGrid(mapGrid, "map");
-    LoadGrid(overGrid, "over");
-    LoadGrid(newGrid, "new");
-    LoadGrid(quitGrid, "quit");
-    LoadGrid(credGrid, "cred");
-    LoadGrid(timeGrid, "time");
-    LoadGrid(pelmoxGrid, "pelmox");
+    LoadAllGrids();
 
     seaLevel = 27.0;
     startTick = GetTickCount();

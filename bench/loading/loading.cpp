@@ -23,13 +23,7 @@ void EnterAssets() {
 void BM_LoadSevenGrids(benchmark::State &state) {
     EnterAssets();
     for (auto _ : state) {
-        LoadGrid(mapGrid, "map");
-        LoadGrid(overGrid, "over");
-        LoadGrid(newGrid, "new");
-        LoadGrid(quitGrid, "quit");
-        LoadGrid(credGrid, "cred");
-        LoadGrid(timeGrid, "time");
-        LoadGrid(pelmoxGrid, "pelmox");
+        LoadAllGrids();
         benchmark::ClobberMemory();
     }
     state.SetBytesProcessed(state.iterations() * 7 * 2400);
