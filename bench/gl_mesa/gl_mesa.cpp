@@ -20,26 +20,7 @@
 #include "platform/win32/win32.h"
 #include "sound/fsound.h"
 #include "tools/headless/headless.h"
-
-// --- What the frame needs besides GL: a fixed wall clock, silence. ----------------
-
-DWORD WINAPI GetTickCount() {
-    return 123456789;
-}
-int FSOUND_PlaySound(int channel, FSOUND_SAMPLE *) {
-    return channel;
-}
-int WINAPI MessageBoxA(HWND, LPCSTR text, LPCSTR caption, UINT) {
-    std::fprintf(stderr, "%s: %s\n", caption ? caption : "", text ? text : "");
-    return 0;
-}
-void WINAPI ExitProcess(UINT exitCode) {
-    std::exit(static_cast<int>(exitCode));
-}
-LRESULT WINAPI DefWindowProcA(HWND, UINT, WPARAM, LPARAM) {
-    return 0;
-}
-void WINAPI PostQuitMessage(int) {}
+#include "tools/headless/stand_ins.h"
 
 // --- The capture ---------------------------------------------------------------------
 
@@ -169,6 +150,7 @@ SCREEN_BENCHMARKS(cred);
 } // namespace
 
 int main(int argc, char **argv) {
+    headlessTick = 123456789; // a fixed wall clock for the goal colours
     benchmark::Initialize(&argc, argv);
     if (!HeadlessOpen(WIDTH, HEIGHT))
         return 1;

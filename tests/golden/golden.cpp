@@ -14,27 +14,15 @@
 #include "render/scenery.h"
 #include "sound/fsound.h"
 #include "tools/headless/headless.h"
+#include "tools/headless/stand_ins.h"
 
 #include <GL/gl.h>
 
-// The renderers' only ties to the platform and the sound library: the goal
-// markers read the tick count and the clock clicks. Here the tick stands still
-// so the goals always show the same colour, and the click is silent. The
-// window procedure comes along with the game's view set-up (ResizeScene,
-// InitGL) and names two window-system calls, which are never made here.
+// The goal markers read the tick count: here it stands still so the goals
+// always show the same colour (the stand-ins also keep the clock's click silent).
 namespace {
 constexpr DWORD GOLDEN_TICK = 1088711; // goals: strong red, some green and blue
 }
-DWORD WINAPI GetTickCount() {
-    return GOLDEN_TICK;
-}
-int FSOUND_PlaySound(int channel, FSOUND_SAMPLE *) {
-    return channel;
-}
-LRESULT WINAPI DefWindowProcA(HWND, UINT, WPARAM, LPARAM) {
-    return 0;
-}
-void WINAPI PostQuitMessage(int) {}
 
 namespace {
 
@@ -192,6 +180,7 @@ int Usage() {
 } // namespace
 
 int main(int argc, char **argv) {
+    headlessTick = GOLDEN_TICK;
     std::string mode, dir, out;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];

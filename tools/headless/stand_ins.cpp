@@ -1,5 +1,5 @@
 // The few window-system and sound calls the game's frame makes, for a program
-// that only draws: the tick count is whatever the snapshot sets, sounds are
+// that only draws: the tick count is whatever the program sets, sounds are
 // silent, and the calls that only the window or a failed grid file would make
 // report on stderr.
 #include <cstdio>
@@ -7,12 +7,12 @@
 
 #include "platform/win32/win32.h"
 #include "sound/fsound.h"
-#include "tools/snapshot/stand_ins.h"
+#include "tools/headless/stand_ins.h"
 
-DWORD snapshotTick = 0;
+DWORD headlessTick = 0;
 
 DWORD WINAPI GetTickCount() {
-    return snapshotTick;
+    return headlessTick;
 }
 
 int FSOUND_PlaySound(int channel, FSOUND_SAMPLE *) {

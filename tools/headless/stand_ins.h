@@ -2,5 +2,5 @@
 
 #include "platform/win32/win32.h"
 
-// What GetTickCount reports.
-extern DWORD snapshotTick;
+// What GetTickCount reports in a program that only draws.
+extern DWORD headlessTick;
