@@ -33,9 +33,9 @@ Cells Leading(std::initializer_list<int> values) {
 } // namespace
 
 TEST(GridFile, WhatLoadsAndWhereTheInputEnds) {
-    // The same 1200 numbers on one line, one per line, as 12 lines of 100 with
-    // tabs and CR LF, and between runs of every byte 0..32 but 26.
-    std::string full, oneLine, onePerLine, rowsWithTabs, controlBytes;
+    // 1200 numbers between runs of every byte 0..32 but 26 (the fuzzer tries
+    // the other layouts against its model).
+    std::string full, controlBytes;
     Cells ones, varied;
     ones.fill(1);
     for (int i = 0; i < GRID_CELLS; ++i) {
@@ -43,22 +43,15 @@ TEST(GridFile, WhatLoadsAndWhereTheInputEnds) {
         const std::string n = std::to_string(v);
         varied[i] = static_cast<unsigned char>(v & 0xFF);
         full += "1 ";
-        oneLine += n + " ";
-        onePerLine += n + "\n";
-        rowsWithTabs += n + (i % 100 == 99 ? "\r\n" : "\t");
         controlBytes += n + std::string(1 + i % 3, static_cast<char>(i % 33 == 26 ? 0 : i % 33));
     }
     const struct {
         std::string bytes;
         Cells expected;
     } cases[] = {
-        {oneLine, varied},
-        {onePerLine, varied},
-        {rowsWithTabs, varied},
         {controlBytes, varied},
         {"", Leading({})},
         {" \t\r\n\v\f \x01", Leading({})},
-        {"5 6 7 8 9", Leading({5, 6, 7, 8, 9})},
         // Nothing after a Ctrl-Z is examined, not even garbage.
         {"1 2 3 4 5 6 7 8 9 10\x1a 11 junk", Leading({1, 2, 3, 4, 5, 6, 7, 8, 9, 10})},
         {"12\03234", Leading({12})},
