@@ -56,10 +56,22 @@ int Win32CallIndex(const std::string &name) {
     return it == win32Calls.end() ? -1 : static_cast<int>(it - win32Calls.begin());
 }
 
-HMODULE WINAPI GetModuleHandleA(LPCSTR) {
-    Call("GetModuleHandleA");
-    return Fake<HMODULE>(0);
-}
+// A stand-in that records its name and answers `ok`, or `failed` when the test names it.
+#define SCRIPTED(type, name, parameters, ok, failed)                                               \
+    type WINAPI name parameters {                                                                  \
+        return Call(#name) ? ok : failed;                                                          \
+    }
+SCRIPTED(HMODULE, GetModuleHandleA, (LPCSTR), Fake<HMODULE>(0), Fake<HMODULE>(0))
+SCRIPTED(HICON, LoadIconA, (HINSTANCE, LPCSTR), Fake<HICON>(1), Fake<HICON>(1))
+SCRIPTED(HCURSOR, LoadCursorA, (HINSTANCE, LPCSTR), Fake<HCURSOR>(2), Fake<HCURSOR>(2))
+SCRIPTED(BOOL, UnregisterClassA, (LPCSTR, HINSTANCE), TRUE, FALSE)
+SCRIPTED(BOOL, DestroyWindow, (HWND), TRUE, FALSE)
+SCRIPTED(BOOL, ShowWindow, (HWND, int), TRUE, FALSE)
+SCRIPTED(BOOL, SetForegroundWindow, (HWND), TRUE, FALSE)
+SCRIPTED(HDC, GetDC, (HWND), Fake<HDC>(4), nullptr)
+SCRIPTED(int, ReleaseDC, (HWND, HDC), 1, 0)
+SCRIPTED(HGLRC, wglCreateContext, (HDC), Fake<HGLRC>(5), nullptr)
+SCRIPTED(BOOL, wglDeleteContext, (HGLRC), TRUE, FALSE)
 
 DWORD WINAPI GetTickCount() {
     DWORD t = win32Tick;
@@ -72,25 +84,11 @@ void WINAPI ExitProcess(UINT exitCode) {
     throw ProcessExit{exitCode};
 }
 
-HICON WINAPI LoadIconA(HINSTANCE, LPCSTR) {
-    Call("LoadIconA");
-    return Fake<HICON>(1);
-}
-
-HCURSOR WINAPI LoadCursorA(HINSTANCE, LPCSTR) {
-    Call("LoadCursorA");
-    return Fake<HCURSOR>(2);
-}
-
 ATOM WINAPI RegisterClassA(const WNDCLASSA *windowClass) {
     if (!Call("RegisterClassA"))
         return 0;
     registeredClass = *windowClass;
     return 0xC001;
-}
-
-BOOL WINAPI UnregisterClassA(LPCSTR, HINSTANCE) {
-    return Call("UnregisterClassA");
 }
 
 BOOL WINAPI AdjustWindowRectEx(RECT *rect, DWORD style, BOOL menu, DWORD exStyle) {
@@ -109,15 +107,6 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD
     return Call("CreateWindowExA") ? Fake<HWND>(3) : nullptr;
 }
 
-BOOL WINAPI DestroyWindow(HWND) {
-    return Call("DestroyWindow");
-}
-BOOL WINAPI ShowWindow(HWND, int) {
-    return Call("ShowWindow");
-}
-BOOL WINAPI SetForegroundWindow(HWND) {
-    return Call("SetForegroundWindow");
-}
 HWND WINAPI SetFocus(HWND w) {
     return Call("SetFocus") ? w : nullptr;
 }
@@ -178,13 +167,6 @@ void WINAPI PostQuitMessage(int exitCode) {
     win32Queue.push_back(MSG{nullptr, WM_QUIT, static_cast<WPARAM>(exitCode), 0, 0, {}});
 }
 
-HDC WINAPI GetDC(HWND) {
-    return Call("GetDC") ? Fake<HDC>(4) : nullptr;
-}
-int WINAPI ReleaseDC(HWND, HDC) {
-    return Call("ReleaseDC") ? 1 : 0;
-}
-
 int WINAPI ChoosePixelFormat(HDC, const PIXELFORMATDESCRIPTOR *pfd) {
     pixelFormatRequests.push_back(*pfd);
     return Call("ChoosePixelFormat") ? 1 : 0;
@@ -200,14 +182,6 @@ BOOL WINAPI SwapBuffers(HDC) {
     return Call("SwapBuffers");
 }
 
-HGLRC WINAPI wglCreateContext(HDC) {
-    return Call("wglCreateContext") ? Fake<HGLRC>(5) : nullptr;
-}
-
 BOOL WINAPI wglMakeCurrent(HDC, HGLRC rc) {
     return Call(rc ? "wglMakeCurrent" : "wglMakeCurrent(null)");
-}
-
-BOOL WINAPI wglDeleteContext(HGLRC) {
-    return Call("wglDeleteContext");
 }

@@ -58,6 +58,7 @@ TEST(CreateGameWindow, BuildsTheWindowForEitherMode) {
         pfd.cAlphaBits = pfd.cAlphaShift = 8, pfd.cDepthBits = 16;
         ASSERT_EQ(pixelFormatRequests.size(), 1u);
         EXPECT_EQ(std::memcmp(&pixelFormatRequests[0], &pfd, sizeof pfd), 0);
+        EXPECT_EQ(pixelFormatSet, 1); // the format chosen is the one set
         ASSERT_EQ(displayModeRequests.size(), wanted ? 1u : 0u);
         if (wanted) {
             DEVMODEA mode{};
