@@ -59,10 +59,9 @@ TEST_F(Startup, BringsUpSoundGridsAndTimeInOrder) {
                               "Sample_Load 1 0 0 jump.wav 1", "Sample_Load 2 0 0 click.wav 2",
                               "Sample_Load 3 0 0 menu.wav 3", "Sample_Load 31 0 0 sea.mp3 31",
                               "Sample_SetMode 0 0 2  31", "PlaySound 31 0 0  31"}));
-    EXPECT_EQ(fallSound, FakeSample(0));
-    EXPECT_EQ(jumpSound, FakeSample(1));
-    EXPECT_EQ(clickSound, FakeSample(2));
-    EXPECT_EQ(menuSound, FakeSample(3));
+    FSOUND_SAMPLE *const effects[] = {fallSound, jumpSound, clickSound, menuSound};
+    for (int slot = 0; slot < 4; ++slot)
+        EXPECT_EQ(effects[slot], FakeSample(slot));
     for (int i = 0; i < 7; ++i)
         EXPECT_EQ(GRIDS[i][0] * 100 + GRIDS[i][1], (i + 1) * 100 + 9) << GRID_NAMES[i];
     EXPECT_TRUE(IsScreen(SCREEN_MENU));
