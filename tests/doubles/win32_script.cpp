@@ -91,19 +91,18 @@ ATOM WINAPI RegisterClassA(const WNDCLASSA *windowClass) {
     return 0xC001;
 }
 
-BOOL WINAPI AdjustWindowRectEx(RECT *rect, DWORD style, BOOL menu, DWORD exStyle) {
+BOOL WINAPI AdjustWindowRectEx(RECT *rect, DWORD style, BOOL, DWORD) {
     Call("AdjustWindowRectEx");
-    adjustedRect = {*rect, style, menu, exStyle};
+    adjustedRect = {*rect};
     if (!(style & WS_POPUP)) // a plausible frame and caption
         *rect = {rect->left - 3, rect->top - 22, rect->right + 3, rect->bottom + 3};
     return TRUE;
 }
 
-HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD style, int x,
-                            int y, int width, int height, HWND parent, HMENU menu,
-                            HINSTANCE instance, void *param) {
-    createdWindows.push_back({exStyle, className ? className : "", title ? title : "", style, x, y,
-                              width, height, parent, menu, instance, param});
+HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD style, int, int,
+                            int width, int height, HWND, HMENU, HINSTANCE, void *) {
+    createdWindows.push_back(
+        {exStyle, className ? className : "", title ? title : "", style, width, height});
     return Call("CreateWindowExA") ? Fake<HWND>(3) : nullptr;
 }
 

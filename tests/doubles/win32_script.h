@@ -36,22 +36,15 @@ extern WNDCLASSA registeredClass; // the last class registered
 extern int swapCount;
 extern LRESULT defWindowProcResult; // what DefWindowProcA answers
 
-// Arguments of the calls that build and take down the window, as last passed.
+// Arguments of the calls that build the window, as passed.
 struct CreateWindowRecord {
     DWORD exStyle;
     std::string className, title;
     DWORD style;
-    int x, y, width, height;
-    HWND parent;
-    HMENU menu;
-    HINSTANCE instance;
-    void *param;
+    int width, height;
 };
 struct AdjustRecord {
     RECT rect; // as passed in
-    DWORD style;
-    BOOL menu;
-    DWORD exStyle;
 };
 extern std::vector<CreateWindowRecord> createdWindows;
 extern AdjustRecord adjustedRect;
