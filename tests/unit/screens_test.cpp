@@ -183,3 +183,17 @@ TEST(EndScreens, ScrollingScreensEndOnTimeAndTheWonScreenWaits) {
         EXPECT_EQ(clears[1].a[0], GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     }
 }
+
+TEST(EndScreens, CreditsBannerEntersAtTheRightEdgeInTheAcceptingFrame) {
+    StartOn(SCREEN_MENU);
+    pelmoxGrid[0] = CELL_BLOCK; // one dot: row 0, column 0
+    menuIndex = 1, menuCursor = 1.0;
+    Hold(VK_RETURN);
+    DrawFrame(2500);
+    EXPECT_TRUE(IsScreen(SCREEN_CRED));
+    EXPECT_EQ(eventTime, 2500u);
+    bool found = false; // the dot's highlight, 0.2 up and left of its centre (40, 10)
+    for (const GlCall &v : GlCallsNamed("glVertex3f"))
+        found = found || (v.a[0] == static_cast<float>(39.8) && v.a[1] == static_cast<float>(9.8));
+    EXPECT_TRUE(found);
+}
