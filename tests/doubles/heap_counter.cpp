@@ -3,10 +3,30 @@
 #include <cstdlib>
 #include <new>
 
-// Only the two basic forms are replaced: the library's array, nothrow and
-// sized forms all call one of them, and its deletes free what these return.
 namespace {
 size_t allocations = 0;
+
+void *Allocate(std::size_t size, std::size_t alignment) {
+    ++allocations;
+    if (size == 0)
+        size = 1;
+    void *p = nullptr;
+    if (alignment <= alignof(std::max_align_t)) {
+        p = std::malloc(size);
+    } else {
+        // aligned_alloc wants the size to be a multiple of the alignment.
+        size = (size + alignment - 1) / alignment * alignment;
+        p = std::aligned_alloc(alignment, size);
+    }
+    return p;
+}
+
+void *AllocateOrThrow(std::size_t size, std::size_t alignment) {
+    void *p = Allocate(size, alignment);
+    if (!p)
+        throw std::bad_alloc();
+    return p;
+}
 } // namespace
 
 size_t HeapAllocationCount() {
@@ -14,16 +34,63 @@ size_t HeapAllocationCount() {
 }
 
 void *operator new(std::size_t size) {
-    ++allocations;
-    if (void *p = std::malloc(size ? size : 1))
-        return p;
-    throw std::bad_alloc();
+    return AllocateOrThrow(size, 0);
+}
+void *operator new[](std::size_t size) {
+    return AllocateOrThrow(size, 0);
+}
+void *operator new(std::size_t size, std::align_val_t al) {
+    return AllocateOrThrow(size, static_cast<std::size_t>(al));
+}
+void *operator new[](std::size_t size, std::align_val_t al) {
+    return AllocateOrThrow(size, static_cast<std::size_t>(al));
+}
+void *operator new(std::size_t size, const std::nothrow_t &) noexcept {
+    return Allocate(size, 0);
+}
+void *operator new[](std::size_t size, const std::nothrow_t &) noexcept {
+    return Allocate(size, 0);
+}
+void *operator new(std::size_t size, std::align_val_t al, const std::nothrow_t &) noexcept {
+    return Allocate(size, static_cast<std::size_t>(al));
+}
+void *operator new[](std::size_t size, std::align_val_t al, const std::nothrow_t &) noexcept {
+    return Allocate(size, static_cast<std::size_t>(al));
 }
 
-void *operator new(std::size_t size, std::align_val_t al) {
-    ++allocations;
-    const std::size_t a = static_cast<std::size_t>(al); // aligned_alloc wants a multiple of a
-    if (void *p = std::aligned_alloc(a, (size / a + 1) * a))
-        return p;
-    throw std::bad_alloc();
+void operator delete(void *p) noexcept {
+    std::free(p);
+}
+void operator delete[](void *p) noexcept {
+    std::free(p);
+}
+void operator delete(void *p, std::size_t) noexcept {
+    std::free(p);
+}
+void operator delete[](void *p, std::size_t) noexcept {
+    std::free(p);
+}
+void operator delete(void *p, std::align_val_t) noexcept {
+    std::free(p);
+}
+void operator delete[](void *p, std::align_val_t) noexcept {
+    std::free(p);
+}
+void operator delete(void *p, std::size_t, std::align_val_t) noexcept {
+    std::free(p);
+}
+void operator delete[](void *p, std::size_t, std::align_val_t) noexcept {
+    std::free(p);
+}
+void operator delete(void *p, const std::nothrow_t &) noexcept {
+    std::free(p);
+}
+void operator delete[](void *p, const std::nothrow_t &) noexcept {
+    std::free(p);
+}
+void operator delete(void *p, std::align_val_t, const std::nothrow_t &) noexcept {
+    std::free(p);
+}
+void operator delete[](void *p, std::align_val_t, const std::nothrow_t &) noexcept {
+    std::free(p);
 }
