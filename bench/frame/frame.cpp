@@ -15,14 +15,9 @@
 namespace {
 
 void Prepare() {
-    ResetGameState();
-    glRecording = false;
+    ResetForPlay();
     win32Tick = 123456789; // the background twinkles by the wall clock
     LoadShippedGrids();
-    fallSound = FakeSample(0);
-    jumpSound = FakeSample(1);
-    clickSound = FakeSample(2);
-    menuSound = FakeSample(3);
 }
 
 void BM_DrawFrame(benchmark::State &state, const char *name) {

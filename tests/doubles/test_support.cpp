@@ -25,3 +25,12 @@ void ResetGameState() {
     SoundRecorderReset();
     Win32ScriptReset();
 }
+
+void ResetForPlay() {
+    ResetGameState();
+    glRecording = false;
+    fallSound = FakeSample(0);
+    jumpSound = FakeSample(1);
+    clickSound = FakeSample(2);
+    menuSound = FakeSample(3);
+}

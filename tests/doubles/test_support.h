@@ -8,6 +8,10 @@
 
 void ResetGameState();
 
+// A fresh run for whole frames of play: GL calls only counted, and a sound
+// handle in each effect's slot as if every sound file had loaded.
+void ResetForPlay();
+
 // Gives each named variable its value-initialised state: 0, empty or null.
 template <typename... T> void ClearAll(T &...variables) {
     ((variables = T{}), ...);

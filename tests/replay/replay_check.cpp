@@ -54,12 +54,7 @@ std::string TraceLine(const ReplayFrame &frame, size_t soundsBefore) {
 }
 
 bool Play(const Replay &replay, std::string *trace, std::string *error) {
-    ResetGameState();
-    glRecording = false; // only the rules are compared, not the pictures
-    fallSound = FakeSample(0);
-    jumpSound = FakeSample(1);
-    clickSound = FakeSample(2);
-    menuSound = FakeSample(3);
+    ResetForPlay(); // only the rules are compared, not the pictures
     if (!BeginReplay(replay, error))
         return false;
     std::ostringstream out;

@@ -554,12 +554,7 @@ bool PlayBack(const std::string &path, Outcome *outcome, std::string *error) {
     Replay replay;
     if (!ReadReplay(path, &replay, error))
         return false;
-    ResetGameState();
-    glRecording = false;
-    fallSound = FakeSample(0);
-    jumpSound = FakeSample(1);
-    clickSound = FakeSample(2);
-    menuSound = FakeSample(3);
+    ResetForPlay();
     if (!BeginReplay(replay, error))
         return false;
     *outcome = Outcome{};
