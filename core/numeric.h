@@ -1,11 +1,22 @@
-// Real-to-integer conversions that are defined for every input. The game only
-// ever rounds (nearest, halves to even) or truncates (toward zero); values
-// beyond the 32-bit range and infinities saturate, and NaN gives the value the
-// caller names, so that a runaway position can never cause undefined behaviour.
+// Numeric helpers shared by the rules and the drawing: the larger or smaller of
+// two values, and real-to-integer conversions defined for every input.
+//
+// The game only ever rounds (nearest, halves to even) or truncates (toward
+// zero); values beyond the 32-bit range and infinities saturate, and NaN gives
+// the value the caller names, so that a runaway position can never cause
+// undefined behaviour.
 #pragma once
 
 #include <cmath>
 #include <cstdint>
+
+// Larger / smaller of two values; on a tie (or NaN) the first argument comes back.
+inline double MaxOf(double a, double b) {
+    return a < b ? b : a;
+}
+inline double MinOf(double a, double b) {
+    return a > b ? b : a;
+}
 
 inline int32_t SaturateToInt32(double v, int32_t nanValue) {
     if (std::isnan(v))

@@ -83,14 +83,6 @@ bool Step() {
 
 } // namespace
 
-double MaxOf(double a, double b) {
-    return a < b ? b : a;
-}
-
-double MinOf(double a, double b) {
-    return a > b ? b : a;
-}
-
 void StepPlayer(int32_t time) {
     // Whole steps since the last call; a time at or before it runs none. The
     // part of the interval short of a whole step is dropped.

@@ -3,7 +3,6 @@
 #include <cmath>
 
 #include "core/numeric.h"
-#include "game/physics.h"
 #include "render/primitives.h"
 
 namespace {

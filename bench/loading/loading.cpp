@@ -9,7 +9,7 @@
 
 #include "core/game_state.h"
 #include "core/grid_file.h"
-#include "core/startup.h"
+#include "app/startup.h"
 #include "tests/doubles/test_support.h"
 
 namespace {

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "core/game_state.h"
-#include "core/main_loop.h"
+#include "app/main_loop.h"
 #include "tests/doubles/test_support.h"
 
 namespace {

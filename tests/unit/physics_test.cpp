@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/game_state.h"
+#include "core/numeric.h"
 #include "game/physics.h"
 #include "tests/doubles/test_support.h"
 

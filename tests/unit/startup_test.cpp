@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "core/game_state.h"
-#include "core/startup.h"
+#include "app/startup.h"
 #include "tests/doubles/test_support.h"
 #include "tests/unit/scratch_dir.h"
 

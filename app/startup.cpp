@@ -1,4 +1,4 @@
-#include "core/startup.h"
+#include "app/startup.h"
 
 #include <cfenv>
 
@@ -8,7 +8,7 @@
 
 #include "core/game_state.h"
 #include "core/grid_file.h"
-#include "core/main_loop.h"
+#include "app/main_loop.h"
 #include "sound/fsound.h"
 
 namespace {
