@@ -20,7 +20,7 @@
 #include "platform/win32/win32.h"
 #include "sound/fsound.h"
 #include "tools/headless/headless.h"
-#include "tools/headless/stand_ins.h"
+#include "null/null_backend.h"
 
 // --- The capture ---------------------------------------------------------------------
 
@@ -150,7 +150,7 @@ SCREEN_BENCHMARKS(cred);
 } // namespace
 
 int main(int argc, char **argv) {
-    headlessTick = 123456789; // a fixed wall clock for the goal colours
+    nullTick = 123456789; // a fixed wall clock for the goal colours
     benchmark::Initialize(&argc, argv);
     if (!HeadlessOpen(WIDTH, HEIGHT))
         return 1;

@@ -14,7 +14,7 @@
 #include "render/scenery.h"
 #include "sound/fsound.h"
 #include "tools/headless/headless.h"
-#include "tools/headless/stand_ins.h"
+#include "null/null_backend.h"
 
 #include <GL/gl.h>
 
@@ -180,7 +180,7 @@ int Usage() {
 } // namespace
 
 int main(int argc, char **argv) {
-    headlessTick = GOLDEN_TICK;
+    nullTick = GOLDEN_TICK;
     std::string mode, dir, out;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];

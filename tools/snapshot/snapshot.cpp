@@ -21,7 +21,7 @@
 #include "game/screens.h"
 #include "tools/replay/replay.h"
 #include "tools/headless/headless.h"
-#include "tools/headless/stand_ins.h"
+#include "null/null_backend.h"
 
 namespace {
 
@@ -94,7 +94,7 @@ const char *ScreenNamed(const std::string &name) {
 }
 
 void SetTick(DWORD tick) {
-    headlessTick = tick;
+    nullTick = tick;
 }
 
 bool PlayReplay(const Options &o, std::string *error) {
@@ -136,7 +136,7 @@ bool DrawOneScreen(const Options &o, std::string *error) {
     lastStepTick = static_cast<DWORD>(t); // the physics has caught up with t
     lastClockSeconds = clockSeconds = static_cast<int32_t>(static_cast<DWORD>(t) / 1000);
     startTick = 0;
-    headlessTick = static_cast<DWORD>(t);
+    nullTick = static_cast<DWORD>(t);
     DrawFrame(t);
     return true;
 }
