@@ -8,6 +8,8 @@
 
 #include "core/game_state.h"
 #include "core/grid_file.h"
+#include "core/rules.h"
+#include "game/screens.h"
 #include "app/main_loop.h"
 #include "sound/fsound.h"
 
@@ -24,7 +26,6 @@ constexpr int SOUND_CHANNELS = 32;
 constexpr int ALL_CHANNELS = FSOUND_ALL;
 constexpr int FULL_VOLUME = 255;
 constexpr int SEA_SLOT = 31;
-constexpr int SEA_CHANNEL = 31;
 
 // For the whole run: no floating-point exception ever traps (a division by
 // zero gives an infinity, an invalid operation a NaN), and rounding is to
@@ -47,13 +48,8 @@ void SetUpFloatingPoint() {
 } // namespace
 
 void LoadAllGrids() {
-    LoadGrid(mapGrid, "map");
-    LoadGrid(overGrid, "over");
-    LoadGrid(newGrid, "new");
-    LoadGrid(quitGrid, "quit");
-    LoadGrid(credGrid, "cred");
-    LoadGrid(timeGrid, "time");
-    LoadGrid(pelmoxGrid, "pelmox");
+    for (const GridFile &file : GRID_FILES)
+        LoadGrid(file.grid, file.name);
 }
 
 int GameMain() {
@@ -80,8 +76,7 @@ int GameMain() {
     // A bad grid file ends the process inside LoadGrid with the error box.
     LoadAllGrids();
 
-    seaLevel = 27.0;
-    startTick = GetTickCount();
+    StartOnMenu(GetTickCount());
     // The soundtrack loops from here to the end of the process, across every
     // screen and window re-creation.
     FSOUND_PlaySound(SEA_CHANNEL, seaMusic);

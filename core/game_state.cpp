@@ -40,6 +40,30 @@ FSOUND_SAMPLE *fallSound = nullptr, *jumpSound = nullptr, *clickSound = nullptr,
 Grid mapGrid = {}, overGrid = {}, newGrid = {}, quitGrid = {}, credGrid = {}, timeGrid = {},
      pelmoxGrid = {};
 
+void ClearGameState() {
+    active = BOOL_TRUE;
+    fullscreen = BOOL_TRUE;
+    window = nullptr;
+    deviceContext = nullptr;
+    renderContext = nullptr;
+    std::memset(keys, 0, sizeof keys);
+    startTick = lastStepTick = eventTime = 0;
+    playerX = playerY = playerVX = playerVY = pushX = gravity = 0;
+    scrollX = scrollSpeed = seaLevel = 0;
+    screen = "";
+    menuIndex = 0;
+    menuCursor = 0;
+    clockSeconds = lastClockSeconds = 0;
+    fallSound = jumpSound = clickSound = menuSound = nullptr;
+    for (const GridFile &file : GRID_FILES)
+        std::memset(file.grid, 0, GRID_CELLS);
+}
+
+const GridFile GRID_FILES[GRID_FILE_COUNT] = {
+    {mapGrid, "map"},   {overGrid, "over"}, {newGrid, "new"},       {quitGrid, "quit"},
+    {credGrid, "cred"}, {timeGrid, "time"}, {pelmoxGrid, "pelmox"},
+};
+
 bool IsScreen(const char *name) {
     return screen != nullptr && std::strcmp(screen, name) == 0;
 }

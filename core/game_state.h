@@ -67,5 +67,18 @@ extern FSOUND_SAMPLE *fallSound, *jumpSound, *clickSound, *menuSound;
 // The level and the six banner pictures, each named for its file
 extern Grid mapGrid, overGrid, newGrid, quitGrid, credGrid, timeGrid, pelmoxGrid;
 
+// The seven grid files, each with the grid it fills, in the order start-up
+// loads them: the level first, then the banners.
+struct GridFile {
+    unsigned char *grid;
+    const char *name;
+};
+constexpr int GRID_FILE_COUNT = 7;
+extern const GridFile GRID_FILES[GRID_FILE_COUNT];
+
 // True when `screen` currently names the given screen.
 bool IsScreen(const char *name);
+
+// Puts every variable above back to its value at process start, so that a
+// tool or a test can begin a fresh run without a fresh process.
+void ClearGameState();

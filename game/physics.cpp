@@ -7,41 +7,9 @@
 
 namespace {
 
-constexpr double FEET_OFFSET = 1.95; // the floor search starts just below the disc's centre
-constexpr double CELL_SIZE = 2.0;
-constexpr double LEFT_LIMIT = 1.0;
-constexpr double RIGHT_LIMIT = 39.0;
-constexpr double BOTTOM_LIMIT = 30.0;
-constexpr double CAMERA_CENTRE = 20.0;
-constexpr double CAMERA_DIVISOR = 100.0;
-constexpr double FRICTION_DIVISOR = 100.0;
-constexpr double KEY_PUSH = 0.0015;
-constexpr double JUMP_VELOCITY = -0.12;
-constexpr double NORMAL_GRAVITY = 0.001;
-constexpr double DROP_GRAVITY = 1.0;
-constexpr int JUMP_CHANNEL = 1;
-
-constexpr int NO_FLOOR = -1;
-
-// The first solid row at or below the player's feet in the player's column,
-// or NO_FLOOR. Anything outside the level is empty: rows above the top hold
-// nothing, columns left of 0 or right of 99 hold no tile, and a position
-// that is not a number stands over nothing at all.
-int FindFloorRow() {
-    // NaN and +inf land above the last row; -inf starts the search at row 0.
-    const int32_t startRow = RoundToInt32((playerY + FEET_OFFSET) / CELL_SIZE, INT32_MAX);
-    const int32_t column = TruncToInt32((playerX + scrollX) / CELL_SIZE, -1);
-    if (startRow > GRID_ROWS - 1 || column < 0 || column > GRID_COLS - 1)
-        return NO_FLOOR;
-    for (int32_t row = startRow < 0 ? 0 : startRow; row < GRID_ROWS; ++row)
-        if (mapGrid[row * GRID_COLS + column] == CELL_BLOCK)
-            return row;
-    return NO_FLOOR;
-}
-
 // One 5 ms step of the player and the camera. Returns true when a jump started.
 bool Step() {
-    const int floorRow = FindFloorRow();
+    const int floorRow = FloorRowUnder(playerX + scrollX, playerY);
     const double floorY = CELL_SIZE * floorRow - 1.0; // centre height when resting on it
 
     // The camera pulls the player back by twice its own movement.
@@ -82,6 +50,18 @@ bool Step() {
 }
 
 } // namespace
+
+int FloorRowUnder(double levelX, double y) {
+    // NaN and +inf land above the last row; -inf starts the search at row 0.
+    const int32_t startRow = RoundToInt32((y + FEET_OFFSET) / CELL_SIZE, INT32_MAX);
+    const int32_t column = TruncToInt32(levelX / CELL_SIZE, -1);
+    if (startRow > GRID_ROWS - 1 || column < 0 || column > GRID_COLS - 1)
+        return NO_FLOOR;
+    for (int32_t row = startRow < 0 ? 0 : startRow; row < GRID_ROWS; ++row)
+        if (mapGrid[row * GRID_COLS + column] == CELL_BLOCK)
+            return row;
+    return NO_FLOOR;
+}
 
 void StepPlayer(int32_t time) {
     // Whole steps since the last call; a time at or before it runs none. The

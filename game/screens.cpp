@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "core/numeric.h"
+#include "core/rules.h"
 #include "game/physics.h"
 #include "render/banner.h"
 #include "render/level_view.h"
@@ -16,24 +17,8 @@ namespace {
 
 constexpr int VK_Q = 'Q';
 
-constexpr double SEA_START = 27.0;
-constexpr double SEA_RISE_MS = 2000.0; // milliseconds per unit the sea rises in a game
-constexpr double DROWN_MARGIN = 3.0;
-constexpr double PLAYER_RADIUS = 1.1;
-
-constexpr int FALL_CHANNEL = 0;
-constexpr int MENU_CHANNEL = 3;
-
 constexpr double CURSOR_REST = 0.1;     // the cursor counts as resting closer than this
 constexpr double CURSOR_EASING = 250.0; // it closes 1/250 of the way per millisecond
-constexpr double CURSOR_X = 9.0;
-constexpr double CURSOR_TOP = 6.5;
-constexpr double ENTRY_SPACING = 4.0;
-
-constexpr double BANNER_START_X = 40.0;      // scrolling banners enter at the right edge ...
-constexpr double BANNER_MS_PER_UNIT = 100.0; // ... and move one unit left every 100 ms
-constexpr double GAMEOVER_END = -40.0;       // 30 + elapsed / 100 below this ends the screen
-constexpr double CREDITS_END = -80.0;
 
 // The background twinkles by the wall clock, read right before it is drawn.
 void DrawTwinklingBackground() {
@@ -54,7 +39,7 @@ bool CursorAtRest() {
 
 void StartNewGame() {
     screen = SCREEN_GAME;
-    playerX = 1.0;
+    playerX = PLAYER_START_X;
     playerY = 0.0;
     playerVX = 0.0;
     playerVY = 0.0;
@@ -70,23 +55,17 @@ void StartNewGame() {
 // The cell under the disc's centre, clamped into the level sideways; below
 // the bottom row there is no goal.
 bool TouchesGoal() {
-    const int32_t column =
-        RoundToInt32(MaxOf(0, MinOf(GRID_COLS - 1, (scrollX + playerX) / 2)), GRID_COLS - 1);
-    const int32_t row = RoundToInt32(MaxOf(0, (playerY - 1) / 2), INT32_MAX);
+    const int32_t column = RoundToInt32(
+        MaxOf(0, MinOf(GRID_COLS - 1, (scrollX + playerX) / CELL_SIZE)), GRID_COLS - 1);
+    const int32_t row = RoundToInt32(MaxOf(0, (playerY - 1) / CELL_SIZE), INT32_MAX);
     return row <= GRID_ROWS - 1 && mapGrid[row * GRID_COLS + column] == CELL_GOAL;
 }
 
-namespace {
-
-void GameSection(int32_t t) {
+void RiseSea(int32_t t) {
     seaLevel = SEA_START - t / SEA_RISE_MS;
-    DrawTwinklingBackground();
-    StepPlayer(t);
-    DrawLevel(mapGrid, scrollX);
-    DrawDisc(playerX, playerY, 0.0, 1.0, 0.0, PLAYER_RADIUS);
-    DrawSea(t, seaLevel);
-    DrawClock(static_cast<DWORD>(t), 0.0, 1.0);
+}
 
+void JudgeGameFrame(int32_t t) {
     if (TouchesGoal()) {
         screen = SCREEN_WIN;
         eventTime = static_cast<DWORD>(t);
@@ -103,11 +82,30 @@ void GameSection(int32_t t) {
     }
 }
 
+void StartOnMenu(DWORD tick) {
+    screen = SCREEN_MENU;
+    seaLevel = SEA_START;
+    startTick = tick;
+}
+
+namespace {
+
+void GameSection(int32_t t) {
+    RiseSea(t);
+    DrawTwinklingBackground();
+    StepPlayer(t);
+    DrawLevel(mapGrid, scrollX);
+    DrawDisc(playerX, playerY, 0.0, 1.0, 0.0, PLAYER_RADIUS);
+    DrawSea(t, seaLevel);
+    DrawClock(static_cast<DWORD>(t), GAME_CLOCK_X, GAME_CLOCK_Y);
+    JudgeGameFrame(t);
+}
+
 void WinSection(int32_t t) {
     DrawTwinklingBackground();
     DrawLevel(mapGrid, scrollX);
-    DrawBanner(timeGrid, 3.0, 10.0, 0.5);
-    DrawClock(eventTime, 10.0, 20.0);
+    DrawBanner(timeGrid, TIME_BANNER_X, TIME_BANNER_Y, LARGE_BANNER_PITCH);
+    DrawClock(eventTime, WON_CLOCK_X, WON_CLOCK_Y);
     DrawSea(t, seaLevel);
     if (keys[VK_ESCAPE])
         screen = SCREEN_MENU;
@@ -116,9 +114,9 @@ void WinSection(int32_t t) {
 void GameOverSection(int32_t t) {
     DrawTwinklingBackground();
     DrawLevel(mapGrid, scrollX);
-    DrawClock(eventTime, 0.0, 1.0);
+    DrawClock(eventTime, GAME_CLOCK_X, GAME_CLOCK_Y);
     DrawSea(t, seaLevel);
-    DrawBanner(overGrid, BANNER_START_X + BannerOffset(t), 10.0, 0.5);
+    DrawBanner(overGrid, BANNER_START_X + BannerOffset(t), BANNER_Y, LARGE_BANNER_PITCH);
     if (30 + BannerOffset(t) < GAMEOVER_END || keys[VK_ESCAPE])
         screen = SCREEN_MENU;
 }
@@ -127,9 +125,9 @@ void MenuSection(int32_t t) {
     seaLevel = SEA_START;
     DrawTwinklingBackground();
     DrawSea(t, seaLevel);
-    DrawBanner(newGrid, 10.0, 5.0, 0.25);
-    DrawBanner(credGrid, 10.0, 9.0, 0.25);
-    DrawBanner(quitGrid, 10.0, 13.0, 0.25);
+    DrawBanner(newGrid, MENU_BANNER_X, NEW_BANNER_Y, MENU_BANNER_PITCH);
+    DrawBanner(credGrid, MENU_BANNER_X, CRED_BANNER_Y, MENU_BANNER_PITCH);
+    DrawBanner(quitGrid, MENU_BANNER_X, QUIT_BANNER_Y, MENU_BANNER_PITCH);
 
     // A held key moves one entry, waits for the cursor to settle, then moves
     // again. The sound plays even when the move runs off the end and the clamp
@@ -178,7 +176,7 @@ void MenuSection(int32_t t) {
 }
 
 void CreditsSection(int32_t t) {
-    DrawBanner(pelmoxGrid, BANNER_START_X + BannerOffset(t), 10.0, 0.5);
+    DrawBanner(pelmoxGrid, BANNER_START_X + BannerOffset(t), BANNER_Y, LARGE_BANNER_PITCH);
     if (30 + BannerOffset(t) < CREDITS_END || keys[VK_ESCAPE])
         screen = SCREEN_MENU;
 }

@@ -2,12 +2,12 @@
 
 #include <cmath>
 
+#include "core/rules.h"
 #include "render/primitives.h"
 
 namespace {
 
 constexpr int CLOCK_BITS = 8;
-constexpr int CLICK_CHANNEL = 2;
 constexpr double CLOCK_RADIUS = 1.0;
 
 // 1 / v, with a pitch of zero giving the infinity of its sign: every dot of a

@@ -3,11 +3,11 @@
 #include <cmath>
 
 #include "core/numeric.h"
+#include "core/rules.h"
 #include "render/primitives.h"
 
 namespace {
 
-constexpr double CELL_SIZE = 2.0;
 constexpr int LEFT_MARGIN = 1;  // one column left of the view may still show
 constexpr int RIGHT_REACH = 30; // columns drawn from the left edge onward
 constexpr double GOAL_RADIUS = 1.5;

@@ -5,6 +5,8 @@
 
 #include "core/game_state.h"
 #include "core/grid_file.h"
+#include "core/rules.h"
+#include "game/screens.h"
 
 namespace {
 
@@ -41,10 +43,8 @@ Stretch StretchOf(const char *name) {
 } // namespace
 
 void LoadShippedGrids() {
-    const char *names[] = {"map", "over", "new", "quit", "cred", "time", "pelmox"};
-    unsigned char *grids[] = {mapGrid, overGrid, newGrid, quitGrid, credGrid, timeGrid, pelmoxGrid};
-    for (int i = 0; i < 7; ++i)
-        LoadGrid(grids[i], (std::string(VK_SOURCE_DIR "/assets/") + names[i]).c_str());
+    for (const GridFile &g : GRID_FILES)
+        LoadGrid(g.grid, (std::string(VK_SOURCE_DIR "/assets/") + g.name).c_str());
 }
 
 void EnterScene(const char *name) {
@@ -55,7 +55,7 @@ void EnterScene(const char *name) {
     scrollX = 2.0 * column + 1.0 - playerX;
     playerY = row < GRID_ROWS ? 2.0 * row - 1.0 : 30.0;
     playerVX = playerVY = pushX = 0.0;
-    gravity = 0.001;
+    gravity = NORMAL_GRAVITY;
     scrollSpeed = 0.0;
     menuIndex = 0;
     menuCursor = 0.0;
@@ -63,11 +63,10 @@ void EnterScene(const char *name) {
     const int32_t first = StretchOf(name).first;
     lastStepTick = static_cast<DWORD>(first - 17);
     if (s == "menu") {
-        screen = SCREEN_MENU;
-        seaLevel = 27.0;
+        StartOnMenu(startTick);
     } else if (s == "game") {
         screen = SCREEN_GAME;
-        seaLevel = 27.0 - first / 2000.0;
+        RiseSea(first);
     } else if (s == "win") {
         screen = SCREEN_WIN;
         eventTime = static_cast<DWORD>(first);

@@ -159,15 +159,8 @@ bool ReadReplay(const std::string &path, Replay *replay, std::string *error) {
 }
 
 bool LoadGridFolder(const std::string &folder, std::string *error) {
-    struct Named {
-        unsigned char *grid;
-        const char *file;
-    };
-    const Named grids[] = {{mapGrid, "map"},      {overGrid, "over"}, {newGrid, "new"},
-                           {quitGrid, "quit"},    {credGrid, "cred"}, {timeGrid, "time"},
-                           {pelmoxGrid, "pelmox"}};
-    for (const Named &g : grids)
-        if (!LoadGridIfPresent(g.grid, folder + "/" + g.file, false, error))
+    for (const GridFile &g : GRID_FILES)
+        if (!LoadGridIfPresent(g.grid, folder + "/" + g.name, false, error))
             return false;
     return true;
 }
@@ -181,9 +174,7 @@ bool BeginReplay(const Replay &replay, std::string *error) {
         return false;
     if (!replay.mapFile.empty() && !LoadLevelFile(replay.mapFile, error))
         return false;
-    screen = SCREEN_MENU;
-    seaLevel = 27.0;
-    startTick = replay.startTick;
+    StartOnMenu(replay.startTick);
     return true;
 }
 

@@ -127,7 +127,7 @@ bool DrawOneScreen(const Options &o, std::string *error) {
     eventTime = static_cast<DWORD>(o.event >= 0 ? o.event : o.time);
     // Where the game left the sea: at the end of the run on the end screens
     // (a game frame sets it from t itself, the menu to its start level).
-    seaLevel = 27.0 - static_cast<int32_t>(eventTime) / 2000.0;
+    RiseSea(static_cast<int32_t>(eventTime));
     playerX = o.x;
     playerY = o.y;
     scrollX = o.scroll;
@@ -155,8 +155,7 @@ int main(int argc, char **argv) {
         std::fprintf(stderr, "%s\n", error.c_str());
         return 1;
     }
-    screen = SCREEN_MENU;
-    seaLevel = 27.0;
+    StartOnMenu(0);
     if (!HeadlessOpen(o.width, o.height))
         return 1;
     ok = o.replay.empty() ? DrawOneScreen(o, &error) : PlayReplay(o, &error);

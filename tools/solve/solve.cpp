@@ -51,9 +51,6 @@
 
 namespace {
 
-constexpr double SEA_START = 27.0;
-constexpr double SEA_RISE_MS = 2000.0;
-constexpr double DROWN_MARGIN = 3.0;
 constexpr double DROWN_START = SEA_START + DROWN_MARGIN; // the drowning line at game time 0
 
 // The menu part of every run: a little time on the menu, then Enter.
@@ -118,20 +115,13 @@ void HoldKeys(const Action &a) {
     keys[VK_DOWN] = a.down ? BOOL_TRUE : BOOL_FALSE;
 }
 
-// The rules of one game frame without its drawing: the sea from the time,
-// the physics, the goal under the disc's centre, and the sea over the disc.
-// Escape is never held in a search. Drawing changes none of this state.
+// The rules of one game frame without its drawing, as the game runs them: the
+// sea from the time, the physics, then the goal, Escape and the sea over the
+// disc. Drawing changes none of this state.
 void RuleFrame(int32_t t) {
-    seaLevel = SEA_START - t / SEA_RISE_MS;
+    RiseSea(t);
     StepPlayer(t);
-    if (TouchesGoal()) {
-        screen = SCREEN_WIN;
-        eventTime = static_cast<DWORD>(t);
-    }
-    if (playerY >= seaLevel + DROWN_MARGIN) {
-        screen = SCREEN_GAMEOVER;
-        eventTime = static_cast<DWORD>(t);
-    }
+    JudgeGameFrame(t);
 }
 
 // ---- The route map: about how many steps from here to a goal ----
@@ -145,8 +135,6 @@ void RuleFrame(int32_t t) {
 // these moves at full running speed; it ignores the sea and the details of
 // steering, which the search itself takes care of.
 
-constexpr double GRAVITY = 0.001;       // per step per step
-constexpr double JUMP_SPEED = -0.12;    // per step
 constexpr double RUN_SPEED = 0.0743;    // level units per step when running flat out
 constexpr double LAND_TOLERANCE = 0.05; // the floor search sees a cell a little before the feet do
 constexpr double SIDE_SLACK = 1.5;      // a landing may be anywhere in the target's 2-unit strip
@@ -172,10 +160,10 @@ double CentreX(int column) {
 // a negative number when it never gets that high.
 double StepsToComeDownTo(double y, double vy, double target) {
     const double rise = y - (target + LAND_TOLERANCE); // how far above us the target is
-    const double d = vy * vy - 2.0 * GRAVITY * rise;
+    const double d = vy * vy - 2.0 * NORMAL_GRAVITY * rise;
     if (rise > 0 && (vy >= 0 || d < 0))
         return -1.0;
-    return std::max(0.0, (-vy + std::sqrt(std::max(0.0, d))) / GRAVITY);
+    return std::max(0.0, (-vy + std::sqrt(std::max(0.0, d))) / NORMAL_GRAVITY);
 }
 
 // Steps from (x, y, vy) to the centre of a place by one flight (or by
@@ -233,7 +221,7 @@ void BuildRouteMap() {
                 const double edge = q.column > p.column   ? CentreX(p.column) + 1.0
                                     : q.column < p.column ? CentreX(p.column) - 1.0
                                                           : CentreX(p.column);
-                for (double vy : {JUMP_SPEED, 0.0})
+                for (double vy : {JUMP_VELOCITY, 0.0})
                     best = std::min(best,
                                     StepsToPlace(edge, RestingY(p.row), vy, q) + 1.0 / RUN_SPEED);
                 if (best < NO_ROUTE)
@@ -284,14 +272,8 @@ void PlayFrame(int32_t t) {
 // air, the floor it would come down on, whichever is lower. A run that wins
 // at the top of a jump is no safer from the sea than the platform below it.
 double WinHeight(double levelX, double y) {
-    const int32_t column = TruncToInt32(levelX / 2.0, -1);
-    if (column < 0 || column >= GRID_COLS)
-        return y;
-    const int32_t start = std::max(0, RoundToInt32((y + 1.95) / 2.0, INT32_MAX));
-    for (int32_t row = start; row < GRID_ROWS; ++row)
-        if (mapGrid[row * GRID_COLS + column] == CELL_BLOCK)
-            return std::max(y, 2.0 * row - 1.0);
-    return y;
+    const int row = FloorRowUnder(levelX, y);
+    return row == NO_FLOOR ? y : std::max(y, CELL_SIZE * row - 1.0);
 }
 
 // Seconds between the win and the moment the drowning line would reach the
@@ -316,9 +298,7 @@ bool LoadLevel(const Options &o, std::string *error) {
 // Puts the game on the menu as start-up leaves it, then starts a new game with
 // Enter and plays the first game frame (which only takes up the new time line).
 void StartRun() {
-    screen = SCREEN_MENU;
-    seaLevel = SEA_START;
-    startTick = START_TICK;
+    StartOnMenu(START_TICK);
     for (int32_t t = MENU_FROM; t <= MENU_TO; t += MENU_STEP) {
         HoldKeys(ACTIONS[0]);
         SetTick(startTick + static_cast<DWORD>(t));
