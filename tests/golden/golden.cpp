@@ -8,6 +8,9 @@
 #include <string>
 
 #include "core/game_state.h"
+#include "core/grid_file.h"
+#include "core/rules.h"
+#include "game/screens.h"
 #include "render/banner.h"
 #include "render/level_view.h"
 #include "render/primitives.h"
@@ -141,14 +144,55 @@ void SceneClock() {
     DrawClock(200000, 10, 20);
 }
 
-// A whole game frame in the order the game draws it.
-void SceneFrame() {
-    Clear();
-    DrawBackground(static_cast<int32_t>(GOLDEN_TICK));
-    DrawLevel(levelGrid, 8.5);
-    DrawDisc(21, 15, 0, 1, 0, 1.1);
-    DrawSea(5000, 23);
-    DrawClock(37000, 0, 1);
+// Whole frames through DrawFrame, one per screen, with the shipped banners and
+// the test level. The wall clock stands at GOLDEN_TICK and game time t is
+// counted from the tick before it, as the main loop counts it.
+void FrameAt(const char *name, int32_t t) {
+    screen = name;
+    startTick = GOLDEN_TICK - static_cast<DWORD>(t);
+    lastStepTick = static_cast<DWORD>(t); // the physics and the cursor have caught up
+    lastClockSeconds = clockSeconds = t / 1000;
+    std::memset(keys, 0, sizeof keys);
+    DrawFrame(t);
+}
+void PlaceDisc(double x, double y, double scroll) {
+    playerX = x;
+    playerY = y;
+    playerVX = playerVY = pushX = scrollSpeed = 0;
+    gravity = NORMAL_GRAVITY;
+    scrollX = scroll;
+}
+void SceneMenuResting() {
+    StartOnMenu(0);
+    menuIndex = 1;
+    menuCursor = 1;
+    FrameAt(SCREEN_MENU, 4000);
+}
+void SceneMenuMoving() {
+    StartOnMenu(0);
+    menuIndex = 2;
+    menuCursor = 1.3;
+    FrameAt(SCREEN_MENU, 4000);
+}
+void SceneGameThroughDrawFrame() {
+    PlaceDisc(21, 18, 8.5); // sinking: half under the surface
+    FrameAt(SCREEN_GAME, 21000); // the sea at 16.5, the clock at 21 s
+}
+void SceneWon() {
+    PlaceDisc(20, 9, 160);
+    eventTime = 37000;
+    RiseSea(37000);
+    FrameAt(SCREEN_WIN, 39000);
+}
+void SceneGameOver() {
+    PlaceDisc(20, 29, 30);
+    eventTime = 18000;
+    RiseSea(18000);
+    FrameAt(SCREEN_GAMEOVER, 21000); // the banner 30 units in from the right edge
+}
+void SceneCredits() {
+    eventTime = 5000;
+    FrameAt(SCREEN_CRED, 7500);
 }
 
 struct Scene {
@@ -168,7 +212,12 @@ const Scene SCENES[] = {
     {"banner_pitch_0.25", SceneSmallBanner},
     {"banner_pitch_0.5", SceneLargeBanner},
     {"clock_200s", SceneClock},
-    {"game_frame", SceneFrame},
+    {"frame_menu_resting", SceneMenuResting},
+    {"frame_menu_moving", SceneMenuMoving},
+    {"frame_game", SceneGameThroughDrawFrame},
+    {"frame_won", SceneWon},
+    {"frame_gameover", SceneGameOver},
+    {"frame_credits", SceneCredits},
 };
 
 int Usage() {
@@ -202,6 +251,9 @@ int main(int argc, char **argv) {
         !LoadTextGrid(largeBanner, grids + "banner_large.txt"))
         return 1;
     oneDot[0] = CELL_BLOCK;
+    for (const GridFile &g : GRID_FILES)
+        LoadGrid(g.grid, (std::string(VK_ASSETS_DIR "/") + g.name).c_str());
+    std::memcpy(mapGrid, levelGrid, GRID_CELLS);
 
     if (!HeadlessOpen(WIDTH, HEIGHT))
         return 1;
