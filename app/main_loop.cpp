@@ -1,3 +1,4 @@
+// The main loop: the full-screen question, the window, then messages and frames until the end.
 #include "app/main_loop.h"
 
 #include "core/game_state.h"

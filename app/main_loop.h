@@ -1,3 +1,4 @@
+// The main loop: messages and frames from the full-screen question to the last teardown.
 #pragma once
 
 // Asks the full-screen question, opens the window and runs messages and frames

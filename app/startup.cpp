@@ -1,3 +1,4 @@
+// Start-up: floating point, sound, the twelve data files, the menu, then the main loop.
 #include "app/startup.h"
 
 #include <cfenv>

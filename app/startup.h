@@ -1,3 +1,4 @@
+// Start-up and the whole run of the program.
 #pragma once
 
 // The whole program: start-up, the main loop, and the exit code to end with.

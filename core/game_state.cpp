@@ -1,3 +1,4 @@
+// The program-wide variables with their values at process start, and the grid-file table.
 #include "core/game_state.h"
 
 #include <cstring>

@@ -1,3 +1,4 @@
+// LoadGrid: one grid file into one grid, or the run-time error box and the end.
 #include "core/grid_file.h"
 
 namespace {

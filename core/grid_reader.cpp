@@ -1,3 +1,4 @@
+// The grid-file reader: tokens, numbers and failures, over any source of bytes.
 #include "core/grid_reader.h"
 
 #include <cerrno>

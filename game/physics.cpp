@@ -1,3 +1,4 @@
+// The player's physics in whole 5 ms steps: keys, gravity, the floor and the camera.
 #include "game/physics.h"
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// The player's physics and the floor search it stands on.
 #pragma once
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// The screens and their rules: menu, game, won, game over and credits, one frame at a time.
 #include "game/screens.h"
 
 #include <GL/gl.h>

@@ -1,3 +1,4 @@
+// The frame of each screen, and the game frame's rules as procedures of their own.
 #pragma once
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// The game window and its GL context: creation, full screen and teardown.
 #include "platform/gl_window.h"
 
 #include <cstring>

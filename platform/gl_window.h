@@ -1,3 +1,4 @@
+// Creating and destroying the game window with its GL context.
 #pragma once
 
 #include "core/game_state.h"

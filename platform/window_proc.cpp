@@ -1,3 +1,4 @@
+// The window procedure: keys, activation, size and refused system commands.
 #include "platform/window_proc.h"
 
 #include <GL/gl.h>

@@ -1,3 +1,4 @@
+// The game window's procedure and the projection it sets on a new size.
 #pragma once
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// Dot-matrix banners drawn from grids, and the binary clock with its click.
 #include "render/banner.h"
 
 #include <cmath>

@@ -1,3 +1,4 @@
+// Dot-matrix banners and the binary clock.
 #pragma once
 
 #include "core/game_state.h"

@@ -1,3 +1,4 @@
+// The visible part of the level: tiles and glowing goal markers.
 #include "render/level_view.h"
 
 #include <cmath>

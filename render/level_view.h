@@ -1,3 +1,4 @@
+// Drawing the visible part of the level.
 #pragma once
 
 #include "core/game_state.h"

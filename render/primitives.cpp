@@ -1,3 +1,4 @@
+// The two drawing primitives: a soft disc and a translucent tile.
 #include "render/primitives.h"
 
 #include <GL/gl.h>

@@ -1,3 +1,4 @@
+// The soft disc and the translucent tile every picture is made of.
 #pragma once
 
 // A soft ball: white highlight up and left of the centre fading to the colour

@@ -1,3 +1,4 @@
+// The twinkling background mesh and the rising sea.
 #include "render/scenery.h"
 
 #include <GL/gl.h>

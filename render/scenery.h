@@ -1,3 +1,4 @@
+// The background and the sea.
 #pragma once
 
 #include <cstdint>

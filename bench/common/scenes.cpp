@@ -1,3 +1,4 @@
+// Scenes for the frame benchmarks: each screen set up on the shipped grids.
 #include "bench/common/scenes.h"
 
 #include <cstring>

@@ -1,3 +1,4 @@
+// Benchmarks of the physics catch-up and the menu cursor after long pauses.
 #include <benchmark/benchmark.h>
 
 #include "core/game_state.h"

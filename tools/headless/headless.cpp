@@ -1,3 +1,4 @@
+// Real GL with no display: an offscreen SDL window and pixel read-back.
 #include "tools/headless/headless.h"
 
 #include "platform/window_proc.h"

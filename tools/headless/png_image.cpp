@@ -1,3 +1,4 @@
+// PNG files and image comparison for the snapshot tool and golden images.
 #include <png.h>
 
 #include <cstdio>

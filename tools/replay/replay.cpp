@@ -1,3 +1,4 @@
+// Replays: reading the frames of a written-down run and playing them through DrawFrame.
 #include "tools/replay/replay.h"
 
 #include <cerrno>
