@@ -1,12 +1,6 @@
 // Start-up: floating point, sound, the twelve data files, the menu, then the main loop.
 #include "app/startup.h"
 
-#include <cfenv>
-
-#if defined(__i386__) || defined(__x86_64__)
-#include <fpu_control.h>
-#endif
-
 #include "core/game_state.h"
 #include "core/grid_file.h"
 #include "core/rules.h"
@@ -30,19 +24,13 @@ constexpr int SEA_SLOT = 31;
 
 // For the whole run: no floating-point exception ever traps (a division by
 // zero gives an infinity, an invalid operation a NaN), and rounding is to
-// nearest, ties to even. The x87 unit, where there is one, works with its
-// full 64-bit mantissa.
+// nearest, ties to even. The x87 unit, where it does the arithmetic, works
+// with its full 64-bit mantissa.
 void SetUpFloatingPoint() {
-    fenv_t saved;
-    feholdexcept(&saved); // masks every exception and clears the flags
-#if defined(__GLIBC__)
-    fedisableexcept(FE_ALL_EXCEPT);
-#endif
-    fesetround(FE_TONEAREST);
-#if defined(__i386__) || defined(__x86_64__)
-    fpu_control_t word = _FPU_EXTENDED | _FPU_RC_NEAREST | _FPU_MASK_IM | _FPU_MASK_DM |
-                         _FPU_MASK_ZM | _FPU_MASK_OM | _FPU_MASK_UM | _FPU_MASK_PM;
-    _FPU_SETCW(word);
+    _controlfp(_MCW_EM, _MCW_EM);
+    _controlfp(_RC_NEAR, _MCW_RC);
+#if defined(__i386__) || defined(_M_IX86)
+    _controlfp(_PC_64, _MCW_PC);
 #endif
 }
 

@@ -1,10 +1,12 @@
-// The window-system calls the game makes, with their Windows names and meanings.
-// On Windows this is simply <windows.h>; elsewhere it declares the small subset
-// we use, implemented over SDL2 in win32_sdl.cpp (and by a scripted stand-in in
-// the unit tests).
+// The system calls the game makes, with their Windows names and meanings.
+// On Windows this is simply <windows.h> (and <float.h> for the floating-point
+// set-up); elsewhere it declares the small subset we use: the window calls are
+// implemented over SDL2 in win32_sdl.cpp (and by a scripted stand-in in the
+// unit tests), the file and floating-point calls over POSIX in win32_posix.cpp.
 #pragma once
 
 #ifdef _WIN32
+#include <float.h>
 #include <windows.h>
 #else
 
@@ -286,6 +288,26 @@ constexpr int VK_OEM_7 = 0xDE;      // '"
 HMODULE WINAPI GetModuleHandleA(LPCSTR moduleName);
 DWORD WINAPI GetTickCount();
 [[noreturn]] void WINAPI ExitProcess(UINT exitCode);
+
+// Floating-point control, as the C runtime's _controlfp: the bits of `mask`
+// take their values from `newValue`; the result is the control word after.
+constexpr unsigned int _EM_INEXACT = 0x00000001;
+constexpr unsigned int _EM_UNDERFLOW = 0x00000002;
+constexpr unsigned int _EM_OVERFLOW = 0x00000004;
+constexpr unsigned int _EM_ZERODIVIDE = 0x00000008;
+constexpr unsigned int _EM_INVALID = 0x00000010;
+constexpr unsigned int _EM_DENORMAL = 0x00080000;
+constexpr unsigned int _MCW_EM = 0x0008001F; // every exception mask
+constexpr unsigned int _MCW_RC = 0x00000300; // rounding
+constexpr unsigned int _RC_NEAR = 0x00000000;
+constexpr unsigned int _RC_DOWN = 0x00000100;
+constexpr unsigned int _RC_UP = 0x00000200;
+constexpr unsigned int _RC_CHOP = 0x00000300;
+constexpr unsigned int _MCW_PC = 0x00030000; // x87 precision
+constexpr unsigned int _PC_64 = 0x00000000;
+constexpr unsigned int _PC_53 = 0x00010000;
+constexpr unsigned int _PC_24 = 0x00020000;
+unsigned int _controlfp(unsigned int newValue, unsigned int mask);
 
 // Windows, classes, messages
 HICON WINAPI LoadIconA(HINSTANCE instance, LPCSTR name);
