@@ -48,6 +48,11 @@ bool ParseTime(const std::string &text, int32_t *t) {
     return true;
 }
 
+int64_t TickTime(int64_t n, int32_t hz) {
+    const int64_t ms = n * 1000 / hz;
+    return ms - ms % TICK_MS;
+}
+
 // Reads a whole grid file; a missing file is not an error (the grid stays empty).
 bool LoadGridIfPresent(Grid grid, const std::string &path, bool required, std::string *error) {
     std::ifstream in(path, std::ios::binary);
@@ -87,6 +92,10 @@ std::string ReplayKeyName(int code) {
         if (code == k.code)
             return k.name;
     return std::to_string(code);
+}
+
+int32_t DisplayFrameTime(int64_t n, int32_t hz) {
+    return static_cast<int32_t>(TickTime(n, hz));
 }
 
 bool ReadReplay(const std::string &path, Replay *replay, std::string *error) {
@@ -143,6 +152,21 @@ bool ReadReplay(const std::string &path, Replay *replay, std::string *error) {
             if (!ParseTime(first, &frame.t))
                 return fail("not a game time: " + first);
             replay->frames.push_back(frame);
+            continue;
+        }
+        const size_t at = first.find('@', dots);
+        if (at != std::string::npos) {
+            int32_t from = 0, to = 0, hz = 0;
+            if (!ParseTime(first.substr(0, dots), &from) ||
+                !ParseTime(first.substr(dots + 2, at - dots - 2), &to) ||
+                !ParseTime(first.substr(at + 1), &hz) || from < 0 || to < from || hz <= 0 ||
+                hz > 1000)
+                return fail("display frames are written <from>..<to>@<hz>: " + first);
+            for (int64_t n = static_cast<int64_t>(from) * hz / 1000; TickTime(n, hz) <= to; ++n) {
+                frame.t = DisplayFrameTime(n, hz);
+                if (frame.t >= from)
+                    replay->frames.push_back(frame);
+            }
             continue;
         }
         const size_t slash = first.find('/', dots);

@@ -12,6 +12,9 @@
 //   <t> [key ...]         one frame at game time t (ms) with these keys held
 //   <t0>..<t1>/<dt> [key ...]
 //                         frames at t0, t0 + dt, ... up to t1, same keys
+//   <t0>..<t1>@<hz> [key ...]
+//                         the frames a display refreshing hz times a second
+//                         shows from t0 to t1, same keys: see DisplayFrameTime
 //
 // Keys are Left, Right, Up, Down, Enter, Escape, Q, or a virtual-key code
 // in decimal. Game time is what the main loop passes: tick count minus
@@ -23,6 +26,15 @@
 #include <vector>
 
 #include "core/game_state.h"
+
+// The tick counter the game reads advances in whole steps of this many ms.
+constexpr int32_t TICK_MS = 5;
+
+// The game time of the n-th frame after game time 0 on a display refreshing
+// hz times a second, with frame 0 at game time 0 (on a tick): the frame
+// comes n x 1000 / hz ms later and reads the tick counter's time then,
+// a whole number of ticks.
+int32_t DisplayFrameTime(int64_t n, int32_t hz);
 
 struct ReplayFrame {
     int32_t t = 0;

@@ -1,20 +1,22 @@
 // Looks for the fastest run that wins a level, under the game's own rules.
 //
-//   solve [--grids DIR] [--map FILE] [--beam N] [--decide MS] [--frame MS]
+//   solve [--grids DIR] [--map FILE] [--beam N] [--decide MS] [--frame HZHz|MS]
 //         [--limit MS] [--exact] [--out FILE.replay] [--quiet]
 //         [--min-margin S] [--min-time S]
 //   solve --check FILE.replay [--min-margin S] [--min-time S]
 //
 // The search starts a new game from the menu with Enter, as a player would,
-// and then plays frames of --frame ms (10 by default, two physics steps each)
-// through the real StepPlayer. Every --decide ms (50) each run in the beam
-// picks one of nine key combinations. Runs are judged by a route map of the
-// level, an estimate of the steps each still needs to reach a goal (so a
-// level whose way doubles back is searched the right way round); the beam
-// keeps the best runs of every height band, so that a run that climbs early
-// is not crowded out by one that runs fast along the bottom, and merges runs
-// that are all but the same. The first decision in which some run reaches a
-// goal gives the fastest win found.
+// and then plays the frames a player gets through the real StepPlayer: by
+// default those of a 60 Hz display, each at the time the game's tick counter
+// gives it (whole 5 ms ticks, so frames come 15 or 20 ms apart and no physics
+// step is lost); `--frame 144Hz` plays another display rate, and `--frame 10`
+// frames of exactly 10 ms. Every --decide ms (50) each run in the beam picks
+// one of nine key combinations for the frames until the next decision. Runs are judged by a route
+// map of the level, an estimate of the steps each still needs to reach a goal (so a level whose way
+// doubles back is searched the right way round); the beam keeps the best runs of every height band,
+// so that a run that climbs early is not crowded out by one that runs fast along the bottom, and
+// merges runs that are all but the same. The first decision in which some run reaches a goal gives
+// the fastest win found.
 //
 // Between frames a run keeps the whole state the rules look at: position,
 // speeds, push, gravity, camera, the step clock, the sea and the screen. By
@@ -285,10 +287,31 @@ double MarginSeconds(int32_t winTime, double height) {
 struct Options {
     std::string grids, map, out, check;
     int beam = 4000;
-    int32_t decide = 50, frame = 10, limit = 60000;
+    int32_t decide = 50, limit = 60000;
+    int32_t hz = 60;     // frames of a display at this rate, on the tick ...
+    int32_t frameMs = 0; // ... or, when not 0, frames exactly this far apart
     double minMargin = 10.0, minTime = 0.0;
     bool quiet = false;
 };
+
+// The game times of the frames after the one that starts the game, in order.
+std::vector<int32_t> frameTimes;
+
+void PlanFrames(const Options &o) {
+    frameTimes.clear();
+    for (int64_t n = 1;; ++n) {
+        const int64_t t = o.frameMs > 0 ? n * o.frameMs : DisplayFrameTime(n, o.hz);
+        if (t > static_cast<int64_t>(o.limit) + o.decide)
+            break;
+        frameTimes.push_back(static_cast<int32_t>(t));
+    }
+}
+
+// The first frame after game time t.
+size_t FrameAfter(int32_t t) {
+    return static_cast<size_t>(std::upper_bound(frameTimes.begin(), frameTimes.end(), t) -
+                               frameTimes.begin());
+}
 
 bool LoadLevel(const Options &o, std::string *error) {
     return (o.grids.empty() || LoadGridFolder(o.grids, error)) &&
@@ -361,7 +384,9 @@ struct Win {
 // -1 when the run is lost.
 int32_t PlayDecision(int32_t from, const Options &o, const Action &a) {
     HoldKeys(a);
-    for (int32_t t = from + o.frame; t <= from + o.decide; t += o.frame) {
+    for (size_t i = FrameAfter(from); i < frameTimes.size() && frameTimes[i] <= from + o.decide;
+         ++i) {
+        const int32_t t = frameTimes[i];
         PlayFrame(t);
         if (IsScreen(SCREEN_WIN))
             return t;
@@ -373,7 +398,7 @@ int32_t PlayDecision(int32_t from, const Options &o, const Action &a) {
 
 Win Search(const Options &o) {
     StartRun();
-    const int32_t firstGameFrame = o.frame;
+    const int32_t firstGameFrame = frameTimes.front();
     PlayFrame(firstGameFrame); // no step yet: the physics takes up the new time line
     std::vector<Candidate> beam{{Save(), -1, 0, 0.0, 0}};
     std::vector<std::vector<Link>> layers;
@@ -487,8 +512,12 @@ bool WriteReplay(const Options &o, const Win &win, std::string *error) {
     out << "# The fastest win the solver found on this level: " << win.time / 1000.0 << " s, "
         << MarginSeconds(win.time, win.height) << " s before the\n"
         << "# sea would reach the height it wins at. Made by tools/solve with a beam of " << o.beam
-        << ",\n# a decision every " << o.decide << " ms and frames of " << o.frame
-        << " ms; made again whenever the level changes.\n";
+        << ",\n# a decision every " << o.decide << " ms and ";
+    if (o.frameMs > 0)
+        out << "frames of " << o.frameMs << " ms";
+    else
+        out << "the frames of a " << o.hz << " Hz display";
+    out << ";\n# made again whenever the level changes.\n";
     if (!o.grids.empty())
         out << "grids " << fs::relative(fs::absolute(o.grids), folder).generic_string() << "\n";
     if (!o.map.empty())
@@ -496,23 +525,26 @@ bool WriteReplay(const Options &o, const Win &win, std::string *error) {
     out << "start " << START_TICK << "\n";
     out << MENU_FROM << ".." << MENU_TO << "/" << MENU_STEP << "\n";
     out << ENTER_AT << " Enter\n";
-    out << o.frame << "\n";
+    out << frameTimes.front() << "\n";
 
     // Runs of decisions with the same keys become one line; the last one stops
     // at the winning frame.
-    int32_t from = o.frame;
+    int32_t from = frameTimes.front();
     for (size_t i = 0; i < win.actions.size();) {
         size_t j = i;
         while (j + 1 < win.actions.size() && win.actions[j + 1] == win.actions[i])
             ++j;
-        const int32_t first = from + o.frame;
-        int32_t last = from + static_cast<int32_t>(j - i + 1) * o.decide;
+        const int32_t first = frameTimes[FrameAfter(from)];
+        int32_t last =
+            frameTimes[FrameAfter(from + static_cast<int32_t>(j - i + 1) * o.decide) - 1];
         if (j + 1 == win.actions.size())
             last = win.time;
         if (first == last)
             out << first << KeysOf(win.actions[i]) << "\n";
+        else if (o.frameMs > 0)
+            out << first << ".." << last << "/" << o.frameMs << KeysOf(win.actions[i]) << "\n";
         else
-            out << first << ".." << last << "/" << o.frame << KeysOf(win.actions[i]) << "\n";
+            out << first << ".." << last << "@" << o.hz << KeysOf(win.actions[i]) << "\n";
         from += static_cast<int32_t>(j - i + 1) * o.decide;
         i = j + 1;
     }
@@ -592,11 +624,11 @@ int Check(const Options &o) {
 }
 
 int Usage() {
-    std::fprintf(stderr,
-                 "usage: solve [--grids DIR] [--map FILE] [--beam N] [--decide MS] [--frame MS]\n"
-                 "             [--limit MS] [--exact] [--out FILE.replay] [--quiet]\n"
-                 "             [--min-margin S] [--min-time S]\n"
-                 "       solve --check FILE.replay [--min-margin S] [--min-time S]\n");
+    std::fprintf(stderr, "usage: solve [--grids DIR] [--map FILE] [--beam N] [--decide MS]\n"
+                         "             [--frame HZHz|MS]\n"
+                         "             [--limit MS] [--exact] [--out FILE.replay] [--quiet]\n"
+                         "             [--min-margin S] [--min-time S]\n"
+                         "       solve --check FILE.replay [--min-margin S] [--min-time S]\n");
     return 2;
 }
 
@@ -627,9 +659,18 @@ bool ParseOptions(int argc, char **argv, Options *o) {
             o->beam = static_cast<int>(std::strtol(value, &end, 10));
         else if (name == "--decide")
             o->decide = static_cast<int32_t>(std::strtol(value, &end, 10));
-        else if (name == "--frame")
-            o->frame = static_cast<int32_t>(std::strtol(value, &end, 10));
-        else if (name == "--limit")
+        else if (name == "--frame") {
+            const long number = std::strtol(value, &end, 10);
+            if (std::strcmp(end, "Hz") == 0 || std::strcmp(end, "hz") == 0) {
+                o->hz = static_cast<int32_t>(std::clamp(number, 0L, 1000L));
+                o->frameMs = 0;
+                end = nullptr;
+            } else {
+                o->frameMs = static_cast<int32_t>(std::clamp(number, 0L, 60000L));
+            }
+            if (number <= 0)
+                return false;
+        } else if (name == "--limit")
             o->limit = static_cast<int32_t>(std::strtol(value, &end, 10));
         else if (name == "--min-margin")
             o->minMargin = std::strtod(value, &end);
@@ -640,8 +681,10 @@ bool ParseOptions(int argc, char **argv, Options *o) {
         if (end != nullptr && *end != '\0')
             return false;
     }
-    return o->beam > 0 && o->frame > 0 && o->decide >= o->frame && o->decide % o->frame == 0 &&
-           o->limit > 0;
+    // Every decision must hold at least one frame.
+    const bool frames = o->frameMs > 0 ? o->decide >= o->frameMs && o->decide % o->frameMs == 0
+                                       : o->hz > 0 && o->decide >= 1000 / o->hz + TICK_MS;
+    return o->beam > 0 && frames && o->limit > 0;
 }
 
 } // namespace
@@ -661,6 +704,7 @@ int main(int argc, char **argv) {
         return 2;
     }
     BuildRouteMap();
+    PlanFrames(o);
     const Win win = Search(o);
     if (!win.found) {
         std::printf("no winning run found within %.1f s\n", o.limit / 1000.0);
