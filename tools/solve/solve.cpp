@@ -48,7 +48,7 @@
 #include "core/numeric.h"
 #include "game/physics.h"
 #include "game/screens.h"
-#include "tests/doubles/test_support.h"
+#include "null/null_backend.h"
 #include "tools/replay/replay.h"
 
 namespace {
@@ -105,8 +105,7 @@ void Load(const Snapshot &s) {
 }
 
 void SetTick(DWORD tick) {
-    win32Tick = tick;
-    win32TickStep = 0;
+    nullTick = tick;
 }
 
 void HoldKeys(const Action &a) {
@@ -267,7 +266,6 @@ void PlayFrame(int32_t t) {
     } else {
         RuleFrame(t);
     }
-    soundCalls.clear(); // the jump and clock sounds are of no interest here
 }
 
 // The height a win is judged at: the disc's centre, or, when it wins in the
@@ -331,7 +329,6 @@ void StartRun() {
     keys[VK_RETURN] = BOOL_TRUE;
     SetTick(startTick + static_cast<DWORD>(ENTER_AT));
     DrawFrame(ENTER_AT);
-    soundCalls.clear();
 }
 
 struct Link {
@@ -566,14 +563,13 @@ bool PlayBack(const std::string &path, Outcome *outcome, std::string *error) {
     Replay replay;
     if (!ReadReplay(path, &replay, error))
         return false;
-    ResetForPlay();
+    ClearGameState();
     if (!BeginReplay(replay, error))
         return false;
     *outcome = Outcome{};
     for (const ReplayFrame &frame : replay.frames) {
         const bool wasGame = IsScreen(SCREEN_GAME);
         const bool goesOn = PlayReplayFrame(frame, SetTick);
-        soundCalls.clear();
         if (wasGame && IsScreen(SCREEN_WIN) && !outcome->won) {
             outcome->won = true;
             outcome->time = frame.t;
@@ -696,8 +692,7 @@ int main(int argc, char **argv) {
     if (!o.check.empty())
         return Check(o);
 
-    ResetGameState();
-    glRecording = false;
+    ClearGameState();
     std::string error;
     if (!LoadLevel(o, &error)) {
         std::fprintf(stderr, "%s\n", error.c_str());
