@@ -279,20 +279,31 @@ GridFailure ReadGridFromBytes(Grid grid, const unsigned char *data, size_t size)
 }
 
 int OpenGridFile(const char *fileName, GridFailure *failure) {
+    // Without O_NONBLOCK a pipe with no writer would hold the open forever;
+    // on a plain file the flag changes nothing.
     int fd;
     do
-        fd = open(fileName, O_RDONLY | O_CLOEXEC | O_NOCTTY);
+        fd = open(fileName, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     while (fd < 0 && errno == EINTR);
     if (fd < 0) {
         *failure = GridFailure{OpenErrorNumber(errno, fileName), GRID_CHECK_OPEN};
         return -1;
     }
-    // A folder opens for reading here but cannot be read as a file; report it
-    // as the access denial it is on other systems.
+    // Only a plain file is read. A folder opens for reading here but cannot be
+    // read as a file; a pipe, socket or device may never end (/dev/zero is an
+    // endless run of separators). Both are the access denial they are on
+    // other systems.
     struct stat st;
-    if (fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+    GridFailure refused{};
+    if (fstat(fd, &st) != 0)
+        refused = GridFailure{SystemErrorNumber(errno), GRID_CHECK_OPEN_STAT};
+    else if (S_ISDIR(st.st_mode))
+        refused = GridFailure{GRID_ERROR_ACCESS_DENIED, GRID_CHECK_OPEN_DIRECTORY};
+    else if (!S_ISREG(st.st_mode))
+        refused = GridFailure{GRID_ERROR_ACCESS_DENIED, GRID_CHECK_OPEN_NOT_FILE};
+    if (refused.error != 0) {
         close(fd);
-        *failure = GridFailure{GRID_ERROR_ACCESS_DENIED, GRID_CHECK_OPEN_DIRECTORY};
+        *failure = refused;
         return -1;
     }
     return fd;

@@ -25,6 +25,8 @@ enum GridCheck : uint32_t {
     GRID_CHECK_OPEN_DIRECTORY = 0x00A10002, // the name is a directory
     GRID_CHECK_READ = 0x00A10003,           // a read call failed
     GRID_CHECK_CLOSE = 0x00A10004,          // the close call failed
+    GRID_CHECK_OPEN_NOT_FILE = 0x00A10005,  // a pipe, socket or device, not a file
+    GRID_CHECK_OPEN_STAT = 0x00A10006,      // what the name is could not be found out
     GRID_CHECK_BAD_BYTE = 0x00A20001,       // a byte that cannot stand where it stands
     GRID_CHECK_NO_DIGITS = 0x00A20002,      // a sign or prefix with no digits after it
     GRID_CHECK_DECIMAL_RANGE = 0x00A20003,  // decimal outside the 32-bit range
@@ -103,8 +105,9 @@ GridFailure ReadGrid(Grid grid, GridByteSource source);
 // The same over bytes in memory (for tools and the fuzzer).
 GridFailure ReadGridFromBytes(Grid grid, const unsigned char *data, size_t size);
 
-// Opens a grid file for reading, with the error numbers the game reports.
-// Returns a file descriptor, or -1 with `*failure` set.
+// Opens a grid file for reading, with the error numbers the game reports; only
+// a plain file opens, and the open never waits. Returns a file descriptor, or
+// -1 with `*failure` set.
 int OpenGridFile(const char *fileName, GridFailure *failure);
 // Closes it; a failed close is a failure like any other.
 GridFailure CloseGridFile(int fd);

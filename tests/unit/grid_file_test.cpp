@@ -118,7 +118,10 @@ TEST(LoadGrid, EachFailureShowsItsNumberAndEndsWithIt) {
     expectFailure("nowhere/time", "Runtime error   3 at 00A10001");
     expectFailure("plain/time", "Runtime error   3 at 00A10001"); // a file for a folder
     expectFailure("folder", "Runtime error   5 at 00A10002");
-    if (access("locked", R_OK) != 0) // root reads anything
+    mkfifo("pipe", 0600); // no writer: an open that waited would never return
+    expectFailure("pipe", "Runtime error   5 at 00A10005");
+    expectFailure("/dev/zero", "Runtime error   5 at 00A10005"); // endless separators
+    if (access("locked", R_OK) != 0)                             // root reads anything
         expectFailure("locked", "Runtime error   5 at 00A10001");
     expectFailure("loop", "Runtime error  40 at 00A10001");           // the system's number
     expectFailure("/proc/self/mem", "Runtime error   5 at 00A10003"); // a failed read (EIO)
