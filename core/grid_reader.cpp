@@ -1,12 +1,8 @@
 // The grid-file reader: tokens, numbers and failures, over any source of bytes.
 #include "core/grid_reader.h"
 
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -26,44 +22,6 @@ int HexDigitValue(unsigned char b) {
     return -1;
 }
 
-// Error numbers of the system are small; keep the low 8 bits as the exit code
-// and never let a failure turn into a 0 (which would read as success).
-int SystemErrorNumber(int error) {
-    int code = error & 0xFF;
-    return code != 0 ? code : 0xFF;
-}
-
-// True when the folder part of `fileName` does not exist (so the file cannot).
-bool FolderMissing(const char *fileName) {
-    const char *slash = std::strrchr(fileName, '/');
-    if (slash == nullptr)
-        return false; // the working directory itself
-    char folder[4096];
-    size_t length = static_cast<size_t>(slash - fileName);
-    if (length == 0)
-        return false; // the root
-    if (length >= sizeof folder)
-        return false;
-    std::memcpy(folder, fileName, length);
-    folder[length] = '\0';
-    struct stat st;
-    return stat(folder, &st) != 0 || !S_ISDIR(st.st_mode);
-}
-
-int OpenErrorNumber(int error, const char *fileName) {
-    switch (error) {
-    case ENOENT:
-        return FolderMissing(fileName) ? GRID_ERROR_PATH_MISSING : GRID_ERROR_FILE_MISSING;
-    case ENOTDIR:
-        return GRID_ERROR_PATH_MISSING;
-    case EACCES:
-    case EPERM:
-        return GRID_ERROR_ACCESS_DENIED;
-    default:
-        return SystemErrorNumber(error);
-    }
-}
-
 // Makes the next byte available in the buffer; false at the end of the input.
 bool Refill(GridTokenizer *t) {
     if (t->ended)
@@ -74,7 +32,8 @@ bool Refill(GridTokenizer *t) {
     long n = t->source.read(t->source.context, t->buffer, sizeof t->buffer, &error);
     if (n <= 0) {
         if (n < 0)
-            t->failure = GridFailure{SystemErrorNumber(error), GRID_CHECK_READ};
+            t->failure =
+                GridFailure{GridErrorNumber(static_cast<unsigned>(error)), GRID_CHECK_READ};
         t->ended = true;
         return false;
     }
@@ -278,53 +237,9 @@ GridFailure ReadGridFromBytes(Grid grid, const unsigned char *data, size_t size)
     return ReadGrid(grid, GridByteSource{ReadMemory, &memory});
 }
 
-int OpenGridFile(const char *fileName, GridFailure *failure) {
-    // Without O_NONBLOCK a pipe with no writer would hold the open forever;
-    // on a plain file the flag changes nothing.
-    int fd;
-    do
-        fd = open(fileName, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    while (fd < 0 && errno == EINTR);
-    if (fd < 0) {
-        *failure = GridFailure{OpenErrorNumber(errno, fileName), GRID_CHECK_OPEN};
-        return -1;
-    }
-    // Only a plain file is read. A folder opens for reading here but cannot be
-    // read as a file; a pipe, socket or device may never end (/dev/zero is an
-    // endless run of separators). Both are the access denial they are on
-    // other systems.
-    struct stat st;
-    GridFailure refused{};
-    if (fstat(fd, &st) != 0)
-        refused = GridFailure{SystemErrorNumber(errno), GRID_CHECK_OPEN_STAT};
-    else if (S_ISDIR(st.st_mode))
-        refused = GridFailure{GRID_ERROR_ACCESS_DENIED, GRID_CHECK_OPEN_DIRECTORY};
-    else if (!S_ISREG(st.st_mode))
-        refused = GridFailure{GRID_ERROR_ACCESS_DENIED, GRID_CHECK_OPEN_NOT_FILE};
-    if (refused.error != 0) {
-        close(fd);
-        *failure = refused;
-        return -1;
-    }
-    return fd;
-}
-
-long ReadGridFileBytes(void *context, unsigned char *buffer, long size, int *error) {
-    int fd = *static_cast<int *>(context);
-    ssize_t n;
-    do
-        n = read(fd, buffer, static_cast<size_t>(size));
-    while (n < 0 && errno == EINTR);
-    if (n < 0)
-        *error = errno;
-    return static_cast<long>(n);
-}
-
-GridFailure CloseGridFile(int fd) {
-    // On this system a close interrupted by a signal has still closed the file.
-    if (close(fd) != 0 && errno != EINTR)
-        return GridFailure{SystemErrorNumber(errno), GRID_CHECK_CLOSE};
-    return GridFailure{};
+int GridErrorNumber(unsigned systemError) {
+    const int code = static_cast<int>(systemError & 0xFF);
+    return code != 0 ? code : 0xFF;
 }
 
 void FormatGridFailure(const GridFailure &failure, char *text, size_t size) {

@@ -105,14 +105,9 @@ GridFailure ReadGrid(Grid grid, GridByteSource source);
 // The same over bytes in memory (for tools and the fuzzer).
 GridFailure ReadGridFromBytes(Grid grid, const unsigned char *data, size_t size);
 
-// Opens a grid file for reading, with the error numbers the game reports; only
-// a plain file opens, and the open never waits. Returns a file descriptor, or
-// -1 with `*failure` set.
-int OpenGridFile(const char *fileName, GridFailure *failure);
-// Closes it; a failed close is a failure like any other.
-GridFailure CloseGridFile(int fd);
-// A byte source over an open file descriptor (context: pointer to the int).
-long ReadGridFileBytes(void *context, unsigned char *buffer, long size, int *error);
+// The exit code of a system error: its low 8 bits, never 0 (which would read as
+// success).
+int GridErrorNumber(unsigned systemError);
 
 // "Runtime error 106 at 00A20001": the text of the error box.
 void FormatGridFailure(const GridFailure &failure, char *text, size_t size);

@@ -13,6 +13,10 @@
 //               (Alt+F4 and SC_CLOSE become WM_CLOSE), PostQuitMessage;
 //   GL surface  GetDC, ReleaseDC, ChoosePixelFormat, SetPixelFormat, SwapBuffers,
 //               wglCreateContext, wglMakeCurrent, wglDeleteContext.
+// Beside them the kernel's file calls (CreateFileA, ReadFile, GetFileType,
+// GetFileAttributesA, CloseHandle, GetLastError) and the C runtime's
+// _controlfp; on a POSIX system platform/win32/win32_posix.cpp gives those to
+// every backend, this one included.
 // Here every window call fails, so the game says why and ends; the tick count
 // is whatever the program sets in nullTick.
 #include <cstdio>

@@ -289,6 +289,33 @@ HMODULE WINAPI GetModuleHandleA(LPCSTR moduleName);
 DWORD WINAPI GetTickCount();
 [[noreturn]] void WINAPI ExitProcess(UINT exitCode);
 
+// Files: opened for reading only, read front to back, closed. Failures leave
+// the Windows error number for GetLastError.
+typedef void *HANDLE;
+#define INVALID_HANDLE_VALUE (reinterpret_cast<HANDLE>(static_cast<intptr_t>(-1)))
+constexpr DWORD GENERIC_READ = 0x80000000;
+constexpr DWORD FILE_SHARE_READ = 0x00000001;
+constexpr DWORD OPEN_EXISTING = 3;
+constexpr DWORD FILE_ATTRIBUTE_DIRECTORY = 0x00000010;
+constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x00000080;
+constexpr DWORD INVALID_FILE_ATTRIBUTES = 0xFFFFFFFF;
+constexpr DWORD FILE_TYPE_UNKNOWN = 0x0000;
+constexpr DWORD FILE_TYPE_DISK = 0x0001; // a file on a disk
+constexpr DWORD FILE_TYPE_CHAR = 0x0002; // a device
+constexpr DWORD FILE_TYPE_PIPE = 0x0003; // a pipe or a socket
+constexpr DWORD NO_ERROR = 0;
+constexpr DWORD ERROR_FILE_NOT_FOUND = 2;
+constexpr DWORD ERROR_PATH_NOT_FOUND = 3;
+constexpr DWORD ERROR_ACCESS_DENIED = 5;
+constexpr DWORD ERROR_INVALID_HANDLE = 6;
+HANDLE WINAPI CreateFileA(LPCSTR fileName, DWORD access, DWORD shareMode, void *security,
+                          DWORD creation, DWORD flags, HANDLE templateFile);
+BOOL WINAPI ReadFile(HANDLE file, void *buffer, DWORD toRead, DWORD *read, void *overlapped);
+DWORD WINAPI GetFileType(HANDLE file);
+DWORD WINAPI GetFileAttributesA(LPCSTR fileName);
+BOOL WINAPI CloseHandle(HANDLE object);
+DWORD WINAPI GetLastError();
+
 // Floating-point control, as the C runtime's _controlfp: the bits of `mask`
 // take their values from `newValue`; the result is the control word after.
 constexpr unsigned int _EM_INEXACT = 0x00000001;

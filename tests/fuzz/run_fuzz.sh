@@ -15,7 +15,8 @@ if [ -z "$cxx" ]; then
 fi
 
 fuzzer="$work/grid_fuzzer"
-sources=("$src/tests/fuzz/grid_fuzzer.cpp" "$src/core/grid_reader.cpp" "$src/core/grid_file.cpp")
+sources=("$src/tests/fuzz/grid_fuzzer.cpp" "$src/core/grid_reader.cpp" "$src/core/grid_file.cpp"
+    "$src/platform/win32/win32_posix.cpp")
 stale=0
 [ -x "$fuzzer" ] || stale=1
 for f in "${sources[@]}" "$src"/core/*.h "$src/platform/win32/win32.h"; do

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "core/grid_reader.h"
+#include "core/grid_file.h"
 
 namespace {
 
@@ -72,8 +72,8 @@ std::string Printable(const unsigned char *text, int length) {
 // the 1200th number, or to the first byte 26. Returns the number of problems.
 int CheckGridFile(const char *name) {
     GridFailure failure;
-    int fd = OpenGridFile(name, &failure);
-    if (fd < 0) {
+    HANDLE file = OpenGridFile(name, &failure);
+    if (file == INVALID_HANDLE_VALUE) {
         char text[64];
         FormatGridFailure(failure, text, sizeof text);
         const char *why = failure.error == GRID_ERROR_FILE_MISSING   ? "no such file"
@@ -85,7 +85,7 @@ int CheckGridFile(const char *name) {
         return 1;
     }
     GridTokenizer tokenizer;
-    GridTokenizerStart(&tokenizer, GridByteSource{ReadGridFileBytes, &fd});
+    GridTokenizerStart(&tokenizer, GridByteSource{ReadGridFileBytes, &file});
     int numbers = 0, bad = 0;
     GridFailure first;
     GridToken token;
@@ -119,7 +119,7 @@ int CheckGridFile(const char *name) {
         if (bad++ == 0)
             first = tokenizer.failure;
     }
-    GridFailure closed = CloseGridFile(fd);
+    GridFailure closed = CloseGridFile(file);
     if (closed.error != 0) {
         std::fprintf(stderr, "%s: close failed\n", name);
         if (bad++ == 0)
@@ -193,10 +193,10 @@ int ArtToGrid(const char *artName, const char *gridName) {
 int GridToArt(const char *gridName, const char *artName) {
     GridFailure failure;
     Grid grid;
-    int fd = OpenGridFile(gridName, &failure);
-    if (fd >= 0) {
-        failure = ReadGrid(grid, GridByteSource{ReadGridFileBytes, &fd});
-        GridFailure closed = CloseGridFile(fd);
+    HANDLE file = OpenGridFile(gridName, &failure);
+    if (file != INVALID_HANDLE_VALUE) {
+        failure = ReadGrid(grid, GridByteSource{ReadGridFileBytes, &file});
+        GridFailure closed = CloseGridFile(file);
         if (failure.error == 0)
             failure = closed;
     }
