@@ -18,6 +18,8 @@ PACKAGES=(
   x11-xserver-utils libxres-dev
   # sound files: generated and checked
   sox libsox-fmt-mp3 lame
+  # the system code against the real <windows.h>
+  g++-mingw-w64-x86-64
 )
 
 missing=()
