@@ -1,9 +1,12 @@
-// Looks for the fastest run that wins a level, under the game's own rules.
+// Looks for the fastest run that wins a level, or a forgiving one, under the
+// game's own rules.
 //
-//   solve [--grids DIR] [--map FILE] [--beam N] [--decide MS] [--frame HZHz|MS]
-//         [--limit MS] [--exact] [--out FILE.replay] [--quiet]
-//         [--min-margin S] [--min-time S]
-//   solve --check FILE.replay [--min-margin S] [--min-time S]
+//   solve [--grids DIR] [--map FILE] [--forgiving] [--beam N] [--decide MS]
+//         [--frame HZHz|MS] [--limit MS] [--exact] [--out FILE.replay] [--quiet]
+//         [--min-margin S] [--min-time S] [--jitter MS] [--tries N] [--seed N]
+//         [--min-share PERCENT]
+//   solve --check FILE.replay [--min-margin S] [--min-time S] [--jitter MS]
+//         [--tries N] [--seed N] [--min-share PERCENT]
 //
 // The search starts a new game from the menu with Enter, as a player would,
 // and then plays the frames a player gets through the real StepPlayer: by
@@ -11,12 +14,20 @@
 // gives it (whole 5 ms ticks, so frames come 15 or 20 ms apart and no physics
 // step is lost); `--frame 144Hz` plays another display rate, and `--frame 10`
 // frames of exactly 10 ms. Every --decide ms (50) each run in the beam picks
-// one of nine key combinations for the frames until the next decision. Runs are judged by a route
-// map of the level, an estimate of the steps each still needs to reach a goal (so a level whose way
-// doubles back is searched the right way round); the beam keeps the best runs of every height band,
-// so that a run that climbs early is not crowded out by one that runs fast along the bottom, and
-// merges runs that are all but the same. The first decision in which some run reaches a goal gives
-// the fastest win found.
+// one of nine key combinations for the frames until the next decision. Runs
+// are judged by a route map of the level, an estimate of the steps each still
+// needs to reach a goal (so a level whose way doubles back is searched the
+// right way round); the beam (--beam, 4000 runs) keeps the best runs of every
+// height band, so that a run that climbs early is not crowded out by one that
+// runs fast along the bottom, and merges runs that are all but the same. The
+// first decision in which some run reaches a goal gives the fastest win found.
+//
+// A player's fingers are not that exact. Every win found or checked is also
+// played --tries times (100) with each press and each release of an arrow key
+// moved by its own random amount of up to --jitter ms (60) either way, drawn
+// from --seed, and the share of those plays that still win is reported. The
+// fastest win is seldom kept by them; --forgiving searches for a run they keep
+// instead (forgiving.cpp).
 //
 // Between frames a run keeps the whole state the rules look at: position,
 // speeds, push, gravity, camera, the step clock, the sea and the screen. By
@@ -29,8 +40,9 @@
 // A win is judged at the disc's height, or at the floor below it when it wins
 // in the air: the margin is the time from the win until the sea would drown a
 // disc at that height. The search fails (exit code 1) when it finds no win,
-// or a win with less than --min-margin seconds to spare (10 by default) or
-// faster than --min-time seconds (0). --check plays a recorded replay through
+// or a win with less than --min-margin seconds to spare (10 by default),
+// faster than --min-time seconds (0) or kept by less than --min-share percent
+// of the plays with moved keys (0). --check plays a recorded replay through
 // DrawFrame instead and judges its win the same way.
 #include <algorithm>
 #include <cmath>
@@ -50,8 +62,9 @@
 #include "game/screens.h"
 #include "null/null_backend.h"
 #include "tools/replay/replay.h"
+#include "tools/solve/solve.h"
 
-namespace {
+namespace solve {
 
 constexpr double DROWN_START = SEA_START + DROWN_MARGIN; // the drowning line at game time 0
 
@@ -60,25 +73,12 @@ constexpr DWORD START_TICK = 50000;
 constexpr int32_t MENU_FROM = 1000, MENU_TO = 1200, MENU_STEP = 20;
 constexpr int32_t ENTER_AT = 1220;
 
-struct Action {
-    const char *name;
-    bool left, right, up, down;
-};
-constexpr Action ACTIONS[] = {
+const Action ACTIONS[ACTION_COUNT] = {
     {"-", false, false, false, false},       {"Right", false, true, false, false},
     {"Left", true, false, false, false},     {"Right Up", false, true, true, false},
     {"Left Up", true, false, true, false},   {"Up", false, false, true, false},
     {"Down", false, false, false, true},     {"Right Down", false, true, false, true},
     {"Left Down", true, false, false, true},
-};
-constexpr int ACTION_COUNT = sizeof ACTIONS / sizeof ACTIONS[0];
-
-// Everything the rules of a game frame read or write.
-struct Snapshot {
-    double x, y, vx, vy, push, gravity, scroll, scrollSpeed, sea;
-    DWORD lastStep, event;
-    const char *screen;
-    int32_t clock, lastClock;
 };
 
 Snapshot Save() {
@@ -140,7 +140,6 @@ constexpr double RUN_SPEED = 0.0743;    // level units per step when running fla
 constexpr double LAND_TOLERANCE = 0.05; // the floor search sees a cell a little before the feet do
 constexpr double SIDE_SLACK = 1.5;      // a landing may be anywhere in the target's 2-unit strip
 constexpr int REACH_COLUMNS = 16;       // no jump carries further than this
-constexpr float NO_ROUTE = 1e9f;
 
 struct Place {
     int row, column;
@@ -258,7 +257,6 @@ double StepsToGoal(const Snapshot &s) {
 }
 
 bool exactFrames = false;
-
 void PlayFrame(int32_t t) {
     if (exactFrames) {
         SetTick(startTick + static_cast<DWORD>(t));
@@ -282,17 +280,6 @@ double MarginSeconds(int32_t winTime, double height) {
     return ((DROWN_START - height) * SEA_RISE_MS - winTime) / 1000.0;
 }
 
-struct Options {
-    std::string grids, map, out, check;
-    int beam = 4000;
-    int32_t decide = 50, limit = 60000;
-    int32_t hz = 60;     // frames of a display at this rate, on the tick ...
-    int32_t frameMs = 0; // ... or, when not 0, frames exactly this far apart
-    double minMargin = 10.0, minTime = 0.0;
-    bool quiet = false;
-};
-
-// The game times of the frames after the one that starts the game, in order.
 std::vector<int32_t> frameTimes;
 
 void PlanFrames(const Options &o) {
@@ -305,7 +292,6 @@ void PlanFrames(const Options &o) {
     }
 }
 
-// The first frame after game time t.
 size_t FrameAfter(int32_t t) {
     return static_cast<size_t>(std::upper_bound(frameTimes.begin(), frameTimes.end(), t) -
                                frameTimes.begin());
@@ -331,19 +317,6 @@ void StartRun() {
     DrawFrame(ENTER_AT);
 }
 
-struct Link {
-    int32_t parent;
-    uint8_t action;
-};
-
-struct Candidate {
-    Snapshot s;
-    int32_t parent;
-    uint8_t action;
-    double score;
-    uint8_t lastAction;
-};
-
 int KeyCount(int a) {
     return ACTIONS[a].left + ACTIONS[a].right + ACTIONS[a].up + ACTIONS[a].down;
 }
@@ -352,14 +325,44 @@ double LevelX(const Snapshot &s) {
     return s.scroll + s.x;
 }
 
-// Which height band a run is in: one per level row, plus below the level.
 int Band(const Snapshot &s) {
     const double row = std::floor((s.y + 1.0) / 2.0);
-    return static_cast<int>(std::clamp(row, 0.0, 12.0));
+    return static_cast<int>(std::clamp(row, 0.0, BANDS - 1.0));
 }
-constexpr int BANDS = 13;
 
-// Runs that are this close in every respect count as the same run.
+std::vector<size_t> KeepBest(const std::vector<int> &bands, const std::vector<double> &scores,
+                             int beam) {
+    std::vector<std::vector<size_t>> byBand(BANDS);
+    for (size_t i = 0; i < bands.size(); ++i)
+        byBand[bands[i]].push_back(i);
+    auto better = [&](size_t a, size_t b) { return scores[a] > scores[b]; };
+    const size_t perBand = static_cast<size_t>(beam) / (2 * BANDS) + 1;
+    std::vector<size_t> kept, rest;
+    for (auto &band : byBand) {
+        std::sort(band.begin(), band.end(), better);
+        for (size_t k = 0; k < band.size(); ++k)
+            (k < perBand ? kept : rest).push_back(band[k]);
+    }
+    std::sort(rest.begin(), rest.end(), better);
+    for (size_t i : rest) {
+        if (kept.size() >= static_cast<size_t>(beam))
+            break;
+        kept.push_back(i);
+    }
+    return kept;
+}
+
+std::vector<uint8_t> ActionsOf(const std::vector<std::vector<Link>> &layers, int32_t index,
+                               uint8_t last) {
+    std::vector<uint8_t> actions{last};
+    for (int32_t l = static_cast<int32_t>(layers.size()) - 1; l >= 0; --l) {
+        actions.push_back(layers[l][index].action);
+        index = layers[l][index].parent;
+    }
+    std::reverse(actions.begin(), actions.end());
+    return actions;
+}
+
 uint64_t Cell(const Snapshot &s) {
     auto q = [](double v, double scale, int bits) {
         const int64_t i = static_cast<int64_t>(std::floor(v * scale));
@@ -369,11 +372,12 @@ uint64_t Cell(const Snapshot &s) {
            q(s.vy, 100.0, 10) << 34 | q(s.x, 1.0, 8) << 44;
 }
 
-struct Win {
-    bool found = false;
-    int32_t time = 0;
-    double y = 0, height = 0;
-    std::vector<uint8_t> actions; // one per decision
+struct Candidate {
+    Snapshot s;
+    int32_t parent;
+    uint8_t action;
+    double score;
+    uint8_t lastAction;
 };
 
 // Plays one decision of a run: its frames until the next decision, or until
@@ -422,12 +426,8 @@ Win Search(const Options &o) {
                     win.time = result;
                     win.y = s.y;
                     win.height = WinHeight(LevelX(s), s.y);
-                    win.actions.assign(1, static_cast<uint8_t>(a));
-                    for (int32_t p = static_cast<int32_t>(i),
-                                 l = static_cast<int32_t>(layers.size()) - 1;
-                         l >= 0; p = layers[l][p].parent, --l)
-                        win.actions.push_back(layers[l][p].action);
-                    std::reverse(win.actions.begin(), win.actions.end());
+                    win.actions =
+                        ActionsOf(layers, static_cast<int32_t>(i), static_cast<uint8_t>(a));
                     continue;
                 }
                 // Fewest steps still to go first. Keeping the keys of the
@@ -449,30 +449,16 @@ Win Search(const Options &o) {
         if (win.found)
             break;
 
-        // Keep the best of every height band, then fill up with the best overall.
-        std::vector<std::vector<Candidate>> bands(BANDS);
-        for (const Candidate &c : next)
-            bands[Band(c.s)].push_back(c);
-        const size_t perBand = static_cast<size_t>(o.beam) / (2 * BANDS) + 1;
-        std::vector<Candidate> kept, rest;
-        for (auto &band : bands) {
-            std::sort(band.begin(), band.end(),
-                      [](const Candidate &a, const Candidate &b) { return a.score > b.score; });
-            for (size_t k = 0; k < band.size(); ++k)
-                (k < perBand ? kept : rest).push_back(band[k]);
+        std::vector<int> bands;
+        std::vector<double> scores;
+        for (const Candidate &c : next) {
+            bands.push_back(Band(c.s));
+            scores.push_back(c.score);
         }
-        std::sort(rest.begin(), rest.end(),
-                  [](const Candidate &a, const Candidate &b) { return a.score > b.score; });
-        for (const Candidate &c : rest) {
-            if (kept.size() >= static_cast<size_t>(o.beam))
-                break;
-            kept.push_back(c);
-        }
-
         std::vector<Link> layer;
-        layer.reserve(kept.size());
         beam.clear();
-        for (const Candidate &c : kept) {
+        for (size_t k : KeepBest(bands, scores, o.beam)) {
+            const Candidate &c = next[k];
             layer.push_back({c.parent, c.action});
             beam.push_back({c.s, static_cast<int32_t>(beam.size()), 0, c.score, c.action});
         }
@@ -506,15 +492,20 @@ bool WriteReplay(const Options &o, const Win &win, std::string *error) {
     }
     namespace fs = std::filesystem;
     const fs::path folder = fs::absolute(fs::path(o.out)).parent_path();
-    out << "# The fastest win the solver found on this level: " << win.time / 1000.0 << " s, "
+    out << "# " << (o.forgiving ? "A forgiving" : "The fastest")
+        << " win the solver found on this level: " << win.time / 1000.0 << " s, "
         << MarginSeconds(win.time, win.height) << " s before the\n"
-        << "# sea would reach the height it wins at. Made by tools/solve with a beam of " << o.beam
-        << ",\n# a decision every " << o.decide << " ms and ";
+        << "# sea would reach the height it wins at";
+    if (o.forgiving)
+        out << ", and a run that still\n# wins with each arrow key press and release up to "
+            << o.jitter << " ms early or late\n# (solve --check tells how often)";
+    out << ".\n# Made by tools/solve" << (o.forgiving ? " --forgiving" : "") << " with a beam of "
+        << o.beam << ", a decision every " << o.decide << " ms\n# and ";
     if (o.frameMs > 0)
         out << "frames of " << o.frameMs << " ms";
     else
         out << "the frames of a " << o.hz << " Hz display";
-    out << ";\n# made again whenever the level changes.\n";
+    out << "; made again whenever the level changes.\n";
     if (!o.grids.empty())
         out << "grids " << fs::relative(fs::absolute(o.grids), folder).generic_string() << "\n";
     if (!o.map.empty())
@@ -583,6 +574,23 @@ bool PlayBack(const std::string &path, Outcome *outcome, std::string *error) {
     return true;
 }
 
+// Plays the replay with moved keys and reports the share of plays that still
+// win; false when it is under --min-share.
+bool ReportMovedKeys(const std::string &path, const Options &o, std::string *error, bool *failed) {
+    const int wins = MovedKeyWins(path, o, error);
+    if (wins < 0)
+        return false;
+    const double share = 100.0 * wins / o.tries;
+    std::printf("  with every arrow key press and release moved by up to %d ms: %d of %d plays "
+                "win (%.0f %%)\n",
+                o.jitter, wins, o.tries, share);
+    if (share < o.minShare) {
+        std::printf("  less than %.0f %% of the plays win\n", o.minShare);
+        *failed = true;
+    }
+    return true;
+}
+
 void ReportOutcome(const Outcome &w) {
     std::printf("wins at %.3f s at x %.2f, y %.2f; the sea would reach ", w.time / 1000.0, w.levelX,
                 w.y);
@@ -616,15 +624,22 @@ int Check(const Options &o) {
         std::printf("  faster than %.1f s: the level is too easy\n", o.minTime);
         ok = false;
     }
-    return ok ? 0 : 1;
+    bool failed = false;
+    if (!ReportMovedKeys(o.check, o, &error, &failed)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        return 2;
+    }
+    return ok && !failed ? 0 : 1;
 }
 
 int Usage() {
-    std::fprintf(stderr, "usage: solve [--grids DIR] [--map FILE] [--beam N] [--decide MS]\n"
-                         "             [--frame HZHz|MS]\n"
-                         "             [--limit MS] [--exact] [--out FILE.replay] [--quiet]\n"
-                         "             [--min-margin S] [--min-time S]\n"
-                         "       solve --check FILE.replay [--min-margin S] [--min-time S]\n");
+    std::fprintf(stderr,
+                 "usage: solve [--grids DIR] [--map FILE] [--forgiving] [--beam N] [--decide MS]\n"
+                 "             [--frame HZHz|MS] [--limit MS] [--exact] [--out FILE.replay]\n"
+                 "             [--quiet] [--min-margin S] [--min-time S] [--jitter MS]\n"
+                 "             [--tries N] [--seed N] [--min-share PERCENT]\n"
+                 "       solve --check FILE.replay [--min-margin S] [--min-time S] [--jitter MS]\n"
+                 "             [--tries N] [--seed N] [--min-share PERCENT]\n");
     return 2;
 }
 
@@ -637,6 +652,10 @@ bool ParseOptions(int argc, char **argv, Options *o) {
         }
         if (name == "--quiet") {
             o->quiet = true;
+            continue;
+        }
+        if (name == "--forgiving") {
+            o->forgiving = true;
             continue;
         }
         if (i + 1 >= argc)
@@ -672,23 +691,40 @@ bool ParseOptions(int argc, char **argv, Options *o) {
             o->minMargin = std::strtod(value, &end);
         else if (name == "--min-time")
             o->minTime = std::strtod(value, &end);
+        else if (name == "--jitter")
+            o->jitter = static_cast<int32_t>(std::strtol(value, &end, 10));
+        else if (name == "--tries")
+            o->tries = static_cast<int>(std::strtol(value, &end, 10));
+        else if (name == "--seed")
+            o->seed = static_cast<uint32_t>(std::strtoul(value, &end, 10));
+        else if (name == "--min-share")
+            o->minShare = std::strtod(value, &end);
         else
             return false;
         if (end != nullptr && *end != '\0')
             return false;
     }
+    // The forgiving search plays every run many times: a narrower beam, and
+    // decisions a player can follow.
+    if (o->beam == 0)
+        o->beam = o->forgiving ? 100 : 4000;
+    if (o->decide == 0)
+        o->decide = o->forgiving ? 100 : 50;
     // Every decision must hold at least one frame.
     const bool frames = o->frameMs > 0 ? o->decide >= o->frameMs && o->decide % o->frameMs == 0
                                        : o->hz > 0 && o->decide >= 1000 / o->hz + TICK_MS;
-    return o->beam > 0 && frames && o->limit > 0;
+    return o->beam > 0 && frames && o->limit > 0 && o->jitter >= 0 && o->jitter <= 1000 &&
+           o->tries > 0;
 }
 
-} // namespace
+} // namespace solve
 
 int main(int argc, char **argv) {
+    using namespace solve;
     Options o;
     if (!ParseOptions(argc, argv, &o))
         return Usage();
+    PlanFrames(o);
     if (!o.check.empty())
         return Check(o);
 
@@ -699,14 +735,14 @@ int main(int argc, char **argv) {
         return 2;
     }
     BuildRouteMap();
-    PlanFrames(o);
-    const Win win = Search(o);
+    const Win win = o.forgiving ? ForgivingSearch(o) : Search(o);
     if (!win.found) {
         std::printf("no winning run found within %.1f s\n", o.limit / 1000.0);
         return 1;
     }
-    std::printf("fastest win found: %.3f s, %.3f s before the sea reaches the disc\n",
-                win.time / 1000.0, MarginSeconds(win.time, win.height));
+    std::printf("%s win found: %.3f s, %.3f s before the sea reaches the disc\n",
+                o.forgiving ? "forgiving" : "fastest", win.time / 1000.0,
+                MarginSeconds(win.time, win.height));
     const bool fair =
         MarginSeconds(win.time, win.height) >= o.minMargin && win.time / 1000.0 >= o.minTime;
     if (!fair)
@@ -728,5 +764,10 @@ int main(int argc, char **argv) {
     }
     std::printf("%s: ", o.out.c_str());
     ReportOutcome(replayed);
-    return fair ? 0 : 1;
+    bool failed = false;
+    if (!ReportMovedKeys(o.out, o, &error, &failed)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        return 2;
+    }
+    return fair && !failed ? 0 : 1;
 }
