@@ -1,6 +1,7 @@
-// What the solver's searches share: the options, a run's state between
-// frames, the frames a player gets, the route map's estimate, the beam's
-// choice of runs and the win they report (see solve.cpp).
+// What the solver's parts share: the options, a run's state between frames
+// and the frames a player gets (run.cpp), the route map's estimate
+// (route_map.cpp), the beam's choice of runs, the searches (search.cpp,
+// forgiving.cpp) and the win they report; solve.cpp is the command line.
 #pragma once
 
 #include <cstddef>
@@ -9,8 +10,16 @@
 #include <vector>
 
 #include "core/game_state.h"
+#include "core/rules.h"
 
 namespace solve {
+
+constexpr double DROWN_START = SEA_START + DROWN_MARGIN; // the drowning line at game time 0
+
+// The menu part of every run: a little time on the menu, then Enter.
+constexpr DWORD START_TICK = 50000;
+constexpr int32_t MENU_FROM = 1000, MENU_TO = 1200, MENU_STEP = 20;
+constexpr int32_t ENTER_AT = 1220;
 
 struct Options {
     std::string grids, map, out, check;
@@ -50,6 +59,11 @@ void Load(const Snapshot &s);
 double LevelX(const Snapshot &s);
 
 void SetTick(DWORD tick);
+void HoldKeys(const Action &a);
+// Plays frames through DrawFrame instead of the rules alone (slower, same result).
+extern bool exactFrames;
+// Loads the level and banners the options name.
+bool LoadLevel(const Options &o, std::string *error);
 // Starts a new game from the menu with Enter, as a player would.
 void StartRun();
 // One game frame at game time t, with the keys as they are.
@@ -59,9 +73,13 @@ void PlayFrame(int32_t t);
 extern std::vector<int32_t> frameTimes;
 // The first frame after game time t.
 size_t FrameAfter(int32_t t);
+// Works out frameTimes for the options' display rate or frame length.
+void PlanFrames(const Options &o);
 
-// About how many steps a run still needs to a goal; NO_ROUTE when none.
+// The route map (route_map.cpp): about how many steps a run still needs to a
+// goal, NO_ROUTE when none; built once per level.
 constexpr float NO_ROUTE = 1e9f;
+void BuildRouteMap();
 double StepsToGoal(const Snapshot &s);
 
 // The beam: one link per kept run and decision, back to its parent.
@@ -89,8 +107,14 @@ struct Win {
     double y = 0, height = 0;
     std::vector<uint8_t> actions; // one per decision
 };
-// The height a win is judged at (see solve.cpp).
+// The height a win is judged at: the disc's centre, or the floor below it when
+// it wins in the air; and the seconds from the win until the sea would drown a
+// disc at that height.
 double WinHeight(double levelX, double y);
+double MarginSeconds(int32_t winTime, double height);
+
+// The fastest-win search (search.cpp).
+Win Search(const Options &o);
 
 // The forgiving search (forgiving.cpp): a win that moved keys keep.
 Win ForgivingSearch(const Options &o);
