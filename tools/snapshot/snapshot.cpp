@@ -10,12 +10,15 @@
 //       at game time T, with the player, camera and menu entry as given
 //
 // Either way --grids DIR first loads the grid files found in DIR (the
-// shipped ones live in assets/), --map FILE the level, and --size WxH sets
-// the picture size (800x600 by default).
+// shipped ones live in assets/), --map FILE the level, --size WxH sets the
+// picture size (800x600 by default) and --view X,Y,W,H draws only that part of
+// the game's 40 x 30 field, stretched over the whole picture (the icons).
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+
+#include <GL/gl.h>
 
 #include "core/game_state.h"
 #include "game/screens.h"
@@ -32,13 +35,15 @@ struct Options {
     double x = 20.0, y = 19.0, scroll = 0.0;
     int menu = 0;
     int width = 800, height = 600;
+    double viewX = 0.0, viewY = 0.0, viewW = 40.0, viewH = 30.0;
 };
 
 int Usage() {
     std::fprintf(stderr,
                  "usage: vorta_snapshot (--replay FILE [--frames N] | --screen NAME --time T\n"
                  "                       [--event E] [--x X] [--y Y] [--scroll S] [--menu I])\n"
-                 "                      [--grids DIR] [--map FILE] [--size WxH] --out FILE.png\n");
+                 "                      [--grids DIR] [--map FILE] [--size WxH] [--view X,Y,W,H]\n"
+                 "                      --out FILE.png\n");
     return 2;
 }
 
@@ -76,6 +81,12 @@ bool ParseOptions(int argc, char **argv, Options *o) {
         else if (name == "--size") {
             if (std::sscanf(value, "%dx%d", &o->width, &o->height) != 2 || o->width <= 0 ||
                 o->height <= 0)
+                return false;
+            continue;
+        } else if (name == "--view") {
+            if (std::sscanf(value, "%lf,%lf,%lf,%lf", &o->viewX, &o->viewY, &o->viewW, &o->viewH) !=
+                    4 ||
+                !(o->viewW > 0.0) || !(o->viewH > 0.0))
                 return false;
             continue;
         } else
@@ -158,6 +169,11 @@ int main(int argc, char **argv) {
     StartOnMenu(0);
     if (!HeadlessOpen(o.width, o.height))
         return 1;
+    // Narrow the game's own projection down to the part asked for.
+    glMatrixMode(GL_PROJECTION);
+    glScaled(40.0 / o.viewW, 30.0 / o.viewH, 1.0);
+    glTranslated(-o.viewX, -o.viewY, 0.0);
+    glMatrixMode(GL_MODELVIEW);
     ok = o.replay.empty() ? DrawOneScreen(o, &error) : PlayReplay(o, &error);
     if (ok) {
         const RgbImage image = HeadlessCapture();
