@@ -20,6 +20,9 @@ PACKAGES=(
   sox libsox-fmt-mp3 lame
   # the system code against the real <windows.h>
   g++-mingw-w64-x86-64
+  # the Debian package: made by cpack (file and dpkg-shlibdeps find the
+  # libraries it needs) and checked by lintian and desktop-file-validate
+  dpkg-dev file lintian desktop-file-utils
 )
 
 missing=()
