@@ -11,6 +11,7 @@
 #include <iterator>
 #include <string>
 #include <thread>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -20,13 +21,18 @@ namespace {
 
 constexpr int RATE = 44100;
 
+std::string ScratchPath(const std::string &name) {
+    return testing::TempDir() + "vk_" + std::to_string(getpid()) + name;
+}
+
 // A mono 16-bit WAV of `frames` copies of `level`, loaded into `slot`: a flat
 // signal whose every mixed sample says which cues are sounding, and how loud.
-FSOUND_SAMPLE *FlatWav(int slot, const std::string &name, uint32_t frames, int16_t level) {
-    const std::string path = testing::TempDir() + "vk_" + std::to_string(getpid()) + name + ".wav";
+FSOUND_SAMPLE *FlatWav(int slot, const std::string &name, uint32_t frames, int16_t level,
+                       uint32_t rate = RATE) {
+    const std::string path = ScratchPath(name + ".wav");
     const uint32_t bytes = frames * 2; // RIFF, WAVE, fmt: PCM mono 16-bit, data
     const uint32_t header[11] = {0x46464952, 36 + bytes, 0x45564157, 0x20746d66, 16,   0x10001,
-                                 RATE,       RATE * 2,   0x100002,   0x61746164, bytes};
+                                 rate,       rate * 2,   0x100002,   0x61746164, bytes};
     const std::vector<int16_t> samples(frames, level);
     std::ofstream(path, std::ios::binary)
         .write(reinterpret_cast<const char *>(header), sizeof header)
@@ -134,6 +140,39 @@ TEST(SoundLayer, MissingFilesAndNullHandlesAreHarmless) {
         EXPECT_EQ(FSOUND_PlaySound(channel, FlatWav(5, "b", 100, 1000)), -1);
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     EXPECT_TRUE(Captured().runs.empty()); // nothing above made a sound
+}
+
+// Silent MPEG-1 layer III frames at 32 kb/s, 32 kHz, mono: 36 ms of sound in
+// every 144 bytes.
+FSOUND_SAMPLE *SilentMp3(int slot, const std::string &name, double seconds) {
+    const std::string path = ScratchPath(name + ".mp3");
+    std::vector<char> frame(144, 0);
+    frame[0] = char(0xFF), frame[1] = char(0xFB), frame[2] = 0x18, frame[3] = char(0xC0);
+    std::ofstream file(path, std::ios::binary);
+    for (int i = 0; i < int(seconds * 32000 / 1152); ++i)
+        file.write(frame.data(), long(frame.size()));
+    file.close();
+    return FSOUND_Sample_Load(slot, path.c_str(), 0, 0, 0);
+}
+
+// The shipped sounds load; a file that is not plain, or holds (or claims) more
+// than a minute of sound, loads as a missing one would.
+TEST(SoundLayer, OnlyPlainFilesOfAMinuteAtMostLoad) {
+    OpenDevice();
+    for (const char *name : {"fall.wav", "jump.wav", "click.wav", "menu.wav", "sea.mp3"})
+        EXPECT_NE(
+            FSOUND_Sample_Load(0, (std::string(VK_SOURCE_DIR "/assets/") + name).c_str(), 0, 0, 0),
+            nullptr)
+            << name;
+    EXPECT_NE(FlatWav(1, "minute", 60 * 8000, 100, 8000), nullptr);
+    EXPECT_EQ(FlatWav(1, "longer", 60 * 8000 + 8, 100, 8000), nullptr);
+    EXPECT_EQ(FlatWav(1, "one_hertz", 44100, 100, 1), nullptr); // 12 hours at 1 Hz
+    EXPECT_NE(SilentMp3(2, "short", 59), nullptr);
+    EXPECT_EQ(SilentMp3(2, "long", 61), nullptr);
+    const std::string pipe = ScratchPath("pipe.wav");
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    for (const std::string &name : {pipe, std::string("/dev/zero"), testing::TempDir()})
+        EXPECT_EQ(FSOUND_Sample_Load(3, name.c_str(), 0, 0, 0), nullptr) << name;
 }
 
 TEST(SoundLayerWithoutDevice, EveryCallIsAQuietNoOp) {
