@@ -4,15 +4,27 @@
 // handle is the address of its table entry. SDL events become window messages
 // in one queue that PeekMessageA takes from; messages that Windows sends during
 // creation, showing and destruction go straight to the window procedure.
+//
+// The layer also readies the process before the game's entry point runs:
+// standard input, output and error exist (on /dev/null when they came closed),
+// and Ctrl+C and SIGTERM always end the game, as the window's close while the
+// window is up and at once at any other moment.
 #include "platform/win32/win32.h"
 
 #include <SDL2/SDL.h>
+#include <atomic>
+#include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <deque>
+#include <fcntl.h>
+#include <pthread.h>
 #include <strings.h>
+#include <sys/prctl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -70,6 +82,95 @@ SDL_DisplayMode pendingMode;
 bool screenSaverDefaulted = false;
 
 unsigned char moduleMarker, iconMarker, cursorMarker;
+
+// ---- the process -----------------------------------------------------------------
+
+// How a termination signal (Ctrl+C, SIGTERM) is taken. While a window is up
+// the main loop runs and reads messages, so the signal arrives as the window's
+// close and the game ends as it always does. At any other moment (loading, a
+// message box, the start-up question) nothing would ever read a request, so
+// the process ends at once, the way the signal's default ends it. No display
+// mode is held then: a full-screen mode lives only as long as its window (and
+// a box over a full-screen window leaves the signal a close request).
+std::atomic<int> windowsUp{0};              // counted from before the window is made
+std::atomic<bool> boxShowing{false};        // a message box runs its own loop
+std::atomic<bool> boxOverFullScreen{false}; // ... while a full-screen window is up
+std::atomic<int> pendingCloseSignal{0};     // taken by PumpEvents as a close request
+pid_t gameProcess = 0;
+
+// Ends the process as the signal's default action would (the shell then
+// reports 130 for Ctrl+C, 143 for SIGTERM). Safe inside the handler.
+[[noreturn]] void EndBySignal(int signalNumber) {
+    std::signal(signalNumber, SIG_DFL);
+    sigset_t unblock;
+    sigemptyset(&unblock);
+    sigaddset(&unblock, signalNumber);
+    pthread_sigmask(SIG_UNBLOCK, &unblock, nullptr); // blocked while its handler runs
+    std::raise(signalNumber);
+    _exit(128 + signalNumber);
+}
+
+void OnTerminationSignal(int signalNumber) {
+    if (windowsUp.load() > 0 && (!boxShowing.load() || boxOverFullScreen.load())) {
+        pendingCloseSignal.store(signalNumber);
+        return;
+    }
+    EndBySignal(signalNumber);
+}
+
+// A close request from a signal, passed on as SDL's quit event, which every
+// window receives as WM_CLOSE.
+void PostSignalClose() {
+    if (pendingCloseSignal.load() == 0 || windowsUp.load() == 0)
+        return;
+    pendingCloseSignal.store(0);
+    SDL_Event quit{};
+    quit.type = SDL_QUIT;
+    SDL_PushEvent(&quit);
+}
+
+// SDL shows a message box from a process of its own, forked for the box. It
+// ends with the game, so that a game ended by a signal leaves no box behind.
+void BoxFollowsGame() {
+    if (!boxShowing.load())
+        return;
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (getppid() != gameProcess)
+        _exit(1); // the game was gone before the line above
+}
+
+// Runs as this file is initialised, before the game's entry point, so the game
+// has nothing to call for it. Descriptors 0-2 that came closed are
+// opened on /dev/null first, before anything opens a file: otherwise the next
+// file opened (the X connection) would become "standard error", and whatever
+// a library prints there would land in it. Then the termination signals are
+// taken over from SDL, which would only queue them as an event that no one
+// reads before the main loop runs. A signal ignored by whoever started the
+// game stays ignored.
+bool PrepareProcess() {
+    for (int fd = 0; fd <= 2; ++fd)
+        if (fcntl(fd, F_GETFD) < 0 && errno == EBADF) {
+            const int opened = open("/dev/null", O_RDWR);
+            if (opened > 2)
+                close(opened);
+        }
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    gameProcess = getpid();
+    pthread_atfork(nullptr, nullptr, BoxFollowsGame);
+    for (int signalNumber : {SIGINT, SIGTERM}) {
+        struct sigaction previous;
+        if (sigaction(signalNumber, nullptr, &previous) != 0 || previous.sa_handler == SIG_IGN)
+            continue;
+        struct sigaction action {};
+        action.sa_handler = OnTerminationSignal;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESTART;
+        sigaction(signalNumber, &action, nullptr);
+    }
+    return true;
+}
+
+[[maybe_unused]] const bool processReady = PrepareProcess();
 
 // ---- handles -----------------------------------------------------------------
 
@@ -327,6 +428,7 @@ void PostWindowEvent(const SDL_WindowEvent &e) {
 void PumpEvents() {
     if (!SDL_WasInit(SDL_INIT_VIDEO))
         return;
+    PostSignalClose();
     SDL_Event e;
     while (SDL_PollEvent(&e)) {
         switch (e.type) {
@@ -499,13 +601,18 @@ HWND WINAPI CreateWindowExA(DWORD, LPCSTR className, LPCSTR windowName, DWORD st
         flags |= SDL_WINDOW_RESIZABLE;
 
     bool hasGl = false;
+    // Counted before it exists: a signal from here on is a close request, and
+    // never ends the process while a full-screen mode may be taken.
+    ++windowsUp;
     // X11 window managers place the frame's corner where asked, as Windows does.
     SDL_Window *sdl =
         MakeSdlWindow(windowName ? windowName : "", x, y, clientWidth, clientHeight, flags, &hasGl);
-    if (sdl == nullptr)
-        return nullptr;
-    if (fullScreen && SDL_SetWindowDisplayMode(sdl, &pendingMode) != 0) {
+    if (sdl != nullptr && fullScreen && SDL_SetWindowDisplayMode(sdl, &pendingMode) != 0) {
         SDL_DestroyWindow(sdl);
+        sdl = nullptr;
+    }
+    if (sdl == nullptr) {
+        --windowsUp;
         return nullptr;
     }
 
@@ -519,6 +626,7 @@ HWND WINAPI CreateWindowExA(DWORD, LPCSTR className, LPCSTR windowName, DWORD st
     if (Send(w, WM_CREATE, 0, 0) == -1) {
         SDL_DestroyWindow(sdl);
         w->used = false;
+        --windowsUp;
         return nullptr;
     }
     // A procedure that answers a screen-saver request itself, without the
@@ -536,6 +644,7 @@ BOOL WINAPI DestroyWindow(HWND hwnd) {
     Send(w, WM_DESTROY, 0, 0);
     SDL_DestroyWindow(w->sdl);
     w->used = false;
+    --windowsUp;
     if (focusWindow == w)
         focusWindow = nullptr;
     // Messages still waiting for the window die with it.
@@ -606,8 +715,22 @@ int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
     box.message = text;
     box.numbuttons = buttons.count;
     box.buttons = buttons.buttons;
+    // A close request that no window is left to receive ends the game here,
+    // instead of after the box.
+    if (pendingCloseSignal.load() != 0 && windowsUp.load() == 0)
+        EndBySignal(pendingCloseSignal.load());
     int pressed = -1;
-    if (SDL_ShowMessageBox(&box, &pressed) != 0) {
+    // Over a full-screen window a signal stays a close request: ending during
+    // the box would leave the display in the game's mode.
+    bool overFullScreen = false;
+    for (const Window &other : windows)
+        if (other.used && (SDL_GetWindowFlags(other.sdl) & SDL_WINDOW_FULLSCREEN))
+            overFullScreen = true;
+    boxOverFullScreen = overFullScreen;
+    boxShowing = true;
+    const int shown = SDL_ShowMessageBox(&box, &pressed);
+    boxShowing = false;
+    if (shown != 0) {
         std::fprintf(stderr, "%s: %s\n", caption, text);
         return 0;
     }
