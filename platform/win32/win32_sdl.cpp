@@ -220,6 +220,20 @@ WindowClass *ClassNamed(LPCSTR name, HINSTANCE instance) {
 
 // ---- video -------------------------------------------------------------------
 
+// Says once, on stderr, that no display could be opened, and which one was
+// tried: the game's own messages that follow there are all the player sees.
+void SayNoDisplay() {
+    static bool said = false;
+    if (said)
+        return;
+    said = true;
+    const char *display = SDL_getenv("DISPLAY");
+    if (display == nullptr || display[0] == '\0')
+        std::fprintf(stderr, "vorta kemi: no display could be opened: DISPLAY is not set\n");
+    else
+        std::fprintf(stderr, "vorta kemi: no display could be opened on DISPLAY=%s\n", display);
+}
+
 // Starts SDL's video on first use. Only an explicit SDL_VIDEODRIVER may pick a
 // driver without a screen (tools and tests); otherwise a missing display fails
 // like a system without one.
@@ -228,8 +242,10 @@ bool VideoReady() {
         return true;
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");   // windows refuse it themselves
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0"); // closing is WM_CLOSE
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        SayNoDisplay();
         return false;
+    }
     const char *driver = SDL_GetCurrentVideoDriver();
     const char *asked = SDL_getenv("SDL_VIDEODRIVER");
     bool headless =
@@ -237,6 +253,7 @@ bool VideoReady() {
                    std::strcmp(driver, "evdev") == 0);
     if (headless && (asked == nullptr || std::strstr(asked, driver) == nullptr)) {
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        SayNoDisplay();
         return false;
     }
     SDL_StopTextInput(); // the game reads keys, not text
@@ -731,6 +748,8 @@ int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
     const int shown = SDL_ShowMessageBox(&box, &pressed);
     boxShowing = false;
     if (shown != 0) {
+        if (!SDL_WasInit(SDL_INIT_VIDEO))
+            VideoReady(); // says so on stderr when there is no display at all
         std::fprintf(stderr, "%s: %s\n", caption, text);
         return 0;
     }
