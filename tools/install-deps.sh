@@ -16,6 +16,8 @@ PACKAGES=(
   xvfb openbox xdotool x11-utils imagemagick
   # leak test: key repeat off (xset), X resources by type (X-Resource extension)
   x11-xserver-utils libxres-dev
+  # hostile-input test: peak memory of a run
+  time
   # sound files: generated and checked
   sox libsox-fmt-mp3 lame
   # the Windows program: the system code against the real <windows.h>, and
