@@ -4,9 +4,13 @@
 // in the game: each case also proves that the process exits with audio open.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cmath>
+#include <cstdio>
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -173,6 +177,95 @@ TEST(SoundLayer, OnlyPlainFilesOfAMinuteAtMostLoad) {
     ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
     for (const std::string &name : {pipe, std::string("/dev/zero"), testing::TempDir()})
         EXPECT_EQ(FSOUND_Sample_Load(3, name.c_str(), 0, 0, 0), nullptr) << name;
+}
+
+// A session of the shipped sounds at the game's slots, channels and volume:
+// menu moves, Up held on the first entry (a restart every frame), clock
+// clicks, jumps, the fall, and the cues that can land together, all over the
+// sea. Nothing may reach full scale, and each effect must stand well above
+// the sea in its own window.
+TEST(SoundLayer, ShippedSessionHasHeadroomAndEveryEffectCarries) {
+    OpenDevice();
+    const std::string dir = VK_SOURCE_DIR "/assets/";
+    FSOUND_SAMPLE *fall = FSOUND_Sample_Load(0, (dir + "fall.wav").c_str(), 0, 0, 0),
+                  *jump = FSOUND_Sample_Load(1, (dir + "jump.wav").c_str(), 0, 0, 0),
+                  *click = FSOUND_Sample_Load(2, (dir + "click.wav").c_str(), 0, 0, 0),
+                  *menu = FSOUND_Sample_Load(3, (dir + "menu.wav").c_str(), 0, 0, 0),
+                  *sea = FSOUND_Sample_Load(31, (dir + "sea.mp3").c_str(), 0, 0, 0);
+    ASSERT_TRUE(fall && jump && click && menu && sea);
+    FSOUND_Sample_SetMode(sea, FSOUND_LOOP_NORMAL);
+    FSOUND_PlaySound(31, sea);
+
+    // Where the capture stands now: a cue played now starts at or a few
+    // buffers after it (the file is written a buffer at a time).
+    const auto written = [] {
+        return size_t(std::filesystem::file_size(std::getenv("SDL_DISKAUDIOFILE")) / 4);
+    };
+    const auto at = [](double seconds) {
+        std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+    };
+    struct Solo {
+        const char *name;
+        size_t from;
+        double seconds;
+    };
+    std::vector<Solo> solos;
+    at(0.8);
+    solos.push_back({"menu", written(), 0.07});
+    FSOUND_PlaySound(3, menu);
+    at(0.4);
+    FSOUND_PlaySound(3, menu);
+    at(0.4);
+    for (int frame = 0; frame < 60; ++frame, at(0.016)) // Up held on entry 0
+        FSOUND_PlaySound(3, menu);
+    at(0.4);
+    solos.push_back({"click", written(), 0.03});
+    FSOUND_PlaySound(2, click);
+    at(0.4);
+    solos.push_back({"jump", written(), 0.2});
+    FSOUND_PlaySound(1, jump);
+    at(0.5);
+    FSOUND_PlaySound(2, click); // a jump landing on a click
+    FSOUND_PlaySound(1, jump);
+    at(1.3); // the sea alone for as long as the fall lasts
+    solos.push_back({"fall", written(), 1.0});
+    FSOUND_PlaySound(0, fall);
+    at(1.2);
+    FSOUND_PlaySound(0, fall); // drowning in mid-jump as the second turns
+    FSOUND_PlaySound(1, jump);
+    FSOUND_PlaySound(2, click);
+    at(1.2);
+
+    std::ifstream f(std::getenv("SDL_DISKAUDIOFILE"), std::ios::binary);
+    std::vector<int16_t> pcm(written() * 2);
+    f.read(reinterpret_cast<char *>(pcm.data()), std::streamsize(pcm.size() * 2));
+    int peak = 0, atFullScale = 0;
+    std::vector<double> energy(1, 0.0); // running sum of both channels' squares, per frame
+    for (size_t i = 0; i + 1 < pcm.size(); i += 2) {
+        for (int v : {int(pcm[i]), int(pcm[i + 1])}) {
+            peak = std::max(peak, std::abs(v));
+            atFullScale += std::abs(v) >= 32767;
+        }
+        energy.push_back(energy.back() + double(pcm[i]) * pcm[i] + double(pcm[i + 1]) * pcm[i + 1]);
+    }
+    const double peakDb = 20 * std::log10(std::max(peak, 1) / 32768.0);
+    std::printf("peak %.2f dBFS, %d samples at full scale\n", peakDb, atFullScale);
+    EXPECT_EQ(atFullScale, 0);
+
+    for (const Solo &s : solos) {
+        // The sea alone just before the cue, against the loudest stretch of
+        // the same length where the cue can have started.
+        const size_t n = size_t(s.seconds * RATE), slack = 8192;
+        ASSERT_LT(s.from + slack + n, energy.size());
+        ASSERT_GT(s.from, n);
+        const double seaAlone = energy[s.from] - energy[s.from - n];
+        double loudest = 0;
+        for (size_t i = s.from; i < s.from + slack; ++i)
+            loudest = std::max(loudest, energy[i + n] - energy[i]);
+        const double overSea = 10 * std::log10(std::max(loudest - seaAlone, 1.0) / seaAlone);
+        std::printf("%-5s %.1f dB over the sea\n", s.name, overSea);
+        EXPECT_GE(overSea, 6.0) << s.name;
+    }
 }
 
 TEST(SoundLayerWithoutDevice, EveryCallIsAQuietNoOp) {

@@ -6,6 +6,11 @@
 #
 # Needs sox (with libsox-fmt-mp3) and lame. sox runs in repeatable mode (-R),
 # so the noise of the surf is the same on every rebuild.
+#
+# The mix: the game plays every cue at full volume, and the cues that can sound
+# at once in a game (the sea, the fall, a jump and a clock click) add up, peak
+# on peak, to less than full scale, so nothing ever clips. Within that, each
+# effect stands well above the sea, the quiet click too.
 set -euo pipefail
 
 here="$(cd "$(dirname "$0")" && pwd)"
@@ -25,7 +30,7 @@ JUMP_FROM=300      # Hz, swept exponentially ...
 JUMP_TO=900        # ... up to here
 JUMP_FADE_IN=0.004
 JUMP_FADE_OUT=0.07
-JUMP_PEAK=-1       # dBFS
+JUMP_PEAK=-10      # dBFS
 JUMP_OVERTONE=0.25 # level of the octave above, for a rounder chirp
 sox -R -m -v 1 "|sox -R -n -r $RATE -c 1 -p synth $JUMP_LEN sine $JUMP_FROM/$JUMP_TO" \
     -v "$JUMP_OVERTONE" \
@@ -42,7 +47,7 @@ FALL_WOBBLE_HZ=7   # tremolo speed ...
 FALL_WOBBLE_PCT=35 # ... and depth
 FALL_FADE_IN=0.01
 FALL_FADE_OUT=0.35
-FALL_PEAK=-1
+FALL_PEAK=-11
 FALL_OVERTONE=0.2
 sox -R -m -v 1 "|sox -R -n -r $RATE -c 1 -p synth $FALL_LEN sine $FALL_FROM/$FALL_TO" \
     -v "$FALL_OVERTONE" \
@@ -53,13 +58,13 @@ sox -R -m -v 1 "|sox -R -n -r $RATE -c 1 -p synth $FALL_LEN sine $FALL_FROM/$FAL
     norm "$FALL_PEAK"
 
 # --- click.wav: the clock's soft tick, heard once a second --------------------
-# Short, low and rounded: a brief sine blip that dies away, well below the
-# other effects so it never nags.
+# Short, low and rounded: a brief sine blip that dies away, below the other
+# effects so it never nags, yet above the sea at the top of its swell.
 CLICK_LEN=0.03
 CLICK_HZ=1100
 CLICK_FADE_IN=0.003
 CLICK_FADE_OUT=0.027
-CLICK_PEAK=-12
+CLICK_PEAK=-14
 sox "${FX[@]}" "$out/click.wav" \
     synth "$CLICK_LEN" sine "$CLICK_HZ" \
     fade h "$CLICK_FADE_IN" "$CLICK_LEN" "$CLICK_FADE_OUT" \
@@ -71,7 +76,7 @@ MENU_FROM=784
 MENU_TO=1175
 MENU_FADE_IN=0.004
 MENU_FADE_OUT=0.03
-MENU_PEAK=-1
+MENU_PEAK=-10
 sox "${FX[@]}" "$out/menu.wav" \
     synth "$MENU_LEN" triangle "$MENU_FROM:$MENU_TO" gain -6 \
     lowpass 3000 \
@@ -95,7 +100,7 @@ SEA_BODY_HIGH=900
 SEA_WASH_LOW=400   # Hz: the hiss of the wash, pink noise in this band ...
 SEA_WASH_HIGH=3500
 SEA_WASH_GAIN=-12  # ... this much quieter
-SEA_PEAK=-6        # dBFS: a bed under the effects, not on top of them
+SEA_PEAK=-18       # dBFS: a bed under the effects, not on top of them
 SEA_KBPS=96
 
 calc() { awk "BEGIN { printf \"%.10g\", $1 }"; }
