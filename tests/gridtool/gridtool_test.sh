@@ -14,6 +14,17 @@ assets_in_sync)
         cmp "$n" "$src/assets/$n" || fail "assets/$n differs from assets/src/$n.txt"
     done
     "$gridtool" check "${names[@]/#/$src/assets/}" >/dev/null
+    # GAME OVER scrolls by at 10 units a second in a 40-unit view at half a
+    # unit a dot: lit over at most 56 columns, it is whole on screen for over
+    # a second. The credits line reaches column 90, so the credits screen,
+    # which ends 110 units of scrolling after it began, is never empty long.
+    lit() { awk '{ for (i = 1; i <= length($0); i++) if (substr($0, i, 1) == "#") {
+        if (!n++ || i - 1 < lo) lo = i - 1; if (i - 1 > hi) hi = i - 1 } }
+        END { print lo + 0, hi + 0 }' "$src/assets/src/$1.txt"; }
+    read -r lo hi < <(lit over)
+    [ $((hi - lo + 1)) -le 56 ] || fail "GAME OVER spans $((hi - lo + 1)) columns, more than 56"
+    read -r lo hi < <(lit pelmox)
+    [ "$hi" -ge 90 ] || fail "the credits line ends at column $hi, before 90"
     ;;
 round_trip)
     for n in "${names[@]}"; do
