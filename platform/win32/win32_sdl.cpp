@@ -257,6 +257,9 @@ bool VideoReady() {
         return false;
     }
     SDL_StopTextInput(); // the game reads keys, not text
+    // Gamepads are optional: without the subsystem the keyboard still works.
+    // Pads already plugged in arrive as SDL_CONTROLLERDEVICEADDED events.
+    SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER);
     return true;
 }
 
@@ -442,6 +445,164 @@ void PostWindowEvent(const SDL_WindowEvent &e) {
     }
 }
 
+// ---- gamepads ----------------------------------------------------------------
+
+// A gamepad plays as the keyboard: the d-pad and the left stick are the arrow
+// keys, A and Start are Enter, B and Back are Escape. Several inputs (and
+// several pads) may stand for one key; the key goes down with the first of
+// them and up with the last.
+enum PadInput {
+    PAD_UP,
+    PAD_DOWN,
+    PAD_LEFT,
+    PAD_RIGHT,
+    PAD_A,
+    PAD_START,
+    PAD_B,
+    PAD_BACK,
+    STICK_UP,
+    STICK_DOWN,
+    STICK_LEFT,
+    STICK_RIGHT,
+    PAD_INPUTS
+};
+constexpr int PAD_KEYS[PAD_INPUTS] = {VK_UP,     VK_DOWN,   VK_LEFT, VK_RIGHT, VK_RETURN, VK_RETURN,
+                                      VK_ESCAPE, VK_ESCAPE, VK_UP,   VK_DOWN,  VK_LEFT,   VK_RIGHT};
+constexpr int MAX_PADS = 8;
+// The stick is a key once pushed past half way, and lets go only when back
+// under a quarter, so a stick held near the edge does not chatter.
+constexpr int STICK_PRESS = 16384;
+constexpr int STICK_RELEASE = 8192;
+
+struct Pad {
+    bool used;
+    SDL_JoystickID id;
+    SDL_GameController *opened; // null for a pad SDL did not let us open
+    unsigned held;              // one bit per PadInput
+};
+Pad pads[MAX_PADS];
+int padKeyCount[256]; // inputs of all pads now holding each virtual key
+
+Pad *PadOf(SDL_JoystickID id, bool add) {
+    for (Pad &p : pads)
+        if (p.used && p.id == id)
+            return &p;
+    if (add)
+        for (Pad &p : pads)
+            if (!p.used) {
+                p = Pad{true, id, nullptr, 0};
+                return &p;
+            }
+    return nullptr;
+}
+
+// The window a pad's keys go to: the one with the keyboard, else the one
+// given the focus, else any.
+Window *PadWindow() {
+    SDL_Window *keyboard = SDL_GetKeyboardFocus();
+    if (Window *w = keyboard ? WindowOfSdlId(SDL_GetWindowID(keyboard)) : nullptr)
+        return w;
+    if (focusWindow != nullptr && focusWindow->used)
+        return focusWindow;
+    for (Window &w : windows)
+        if (w.used)
+            return &w;
+    return nullptr;
+}
+
+void SetPadInput(Pad &p, int input, bool down) {
+    const unsigned bit = 1u << input;
+    if (((p.held & bit) != 0) == down)
+        return;
+    p.held ^= bit;
+    const int vk = PAD_KEYS[input];
+    const int count = padKeyCount[vk] += down ? 1 : -1;
+    Window *w = PadWindow();
+    if (w == nullptr || (down ? count != 1 : count != 0))
+        return;
+    const LPARAM up = (LPARAM{1} << 30) | (LPARAM{1} << 31); // was down, goes up
+    Post(w, down ? WM_KEYDOWN : WM_KEYUP, static_cast<WPARAM>(vk), down ? 1 : 1 | up);
+}
+
+void PadButton(const SDL_ControllerButtonEvent &e) {
+    int input;
+    switch (e.button) {
+    case SDL_CONTROLLER_BUTTON_DPAD_UP:
+        input = PAD_UP;
+        break;
+    case SDL_CONTROLLER_BUTTON_DPAD_DOWN:
+        input = PAD_DOWN;
+        break;
+    case SDL_CONTROLLER_BUTTON_DPAD_LEFT:
+        input = PAD_LEFT;
+        break;
+    case SDL_CONTROLLER_BUTTON_DPAD_RIGHT:
+        input = PAD_RIGHT;
+        break;
+    case SDL_CONTROLLER_BUTTON_A:
+        input = PAD_A;
+        break;
+    case SDL_CONTROLLER_BUTTON_START:
+        input = PAD_START;
+        break;
+    case SDL_CONTROLLER_BUTTON_B:
+        input = PAD_B;
+        break;
+    case SDL_CONTROLLER_BUTTON_BACK:
+        input = PAD_BACK;
+        break;
+    default:
+        return;
+    }
+    if (Pad *p = PadOf(e.which, true))
+        SetPadInput(*p, input, e.state == SDL_PRESSED);
+}
+
+void PadAxis(const SDL_ControllerAxisEvent &e) {
+    int less, more; // the inputs for the two directions (y grows downward)
+    if (e.axis == SDL_CONTROLLER_AXIS_LEFTX)
+        less = STICK_LEFT, more = STICK_RIGHT;
+    else if (e.axis == SDL_CONTROLLER_AXIS_LEFTY)
+        less = STICK_UP, more = STICK_DOWN;
+    else
+        return;
+    Pad *p = PadOf(e.which, true);
+    if (p == nullptr)
+        return;
+    const int v = e.value;
+    for (int input : {less, more}) {
+        const int along = input == less ? -v : v;
+        if (along > STICK_PRESS)
+            SetPadInput(*p, input, true);
+        else if (along < STICK_RELEASE)
+            SetPadInput(*p, input, false);
+    }
+}
+
+void PadAdded(int deviceIndex) {
+    SDL_GameController *opened = SDL_GameControllerOpen(deviceIndex);
+    if (opened == nullptr)
+        return;
+    Pad *p = PadOf(SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(opened)), true);
+    if (p == nullptr || p->opened != nullptr) {
+        SDL_GameControllerClose(opened); // no room, or opened already
+        return;
+    }
+    p->opened = opened;
+}
+
+// A pad unplugged lets go of every key it held.
+void PadRemoved(SDL_JoystickID id) {
+    Pad *p = PadOf(id, false);
+    if (p == nullptr)
+        return;
+    for (int input = 0; input < PAD_INPUTS; ++input)
+        SetPadInput(*p, input, false);
+    if (p->opened != nullptr)
+        SDL_GameControllerClose(p->opened);
+    p->used = false;
+}
+
 void PumpEvents() {
     if (!SDL_WasInit(SDL_INIT_VIDEO))
         return;
@@ -455,6 +616,19 @@ void PumpEvents() {
             break;
         case SDL_WINDOWEVENT:
             PostWindowEvent(e.window);
+            break;
+        case SDL_CONTROLLERBUTTONDOWN:
+        case SDL_CONTROLLERBUTTONUP:
+            PadButton(e.cbutton);
+            break;
+        case SDL_CONTROLLERAXISMOTION:
+            PadAxis(e.caxis);
+            break;
+        case SDL_CONTROLLERDEVICEADDED:
+            PadAdded(e.cdevice.which);
+            break;
+        case SDL_CONTROLLERDEVICEREMOVED:
+            PadRemoved(e.cdevice.which);
             break;
         case SDL_QUIT: // Ctrl+C or a termination request: close like the close box
             for (Window &w : windows)

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <SDL2/SDL.h>
+#include <algorithm>
 #include <cstdlib>
 #include <utility>
 #include <vector>
@@ -116,4 +117,97 @@ TEST(WindowLayer, KeysWindowEventsAndTheScreenSaver) {
     EXPECT_TRUE(DestroyWindow(hwnd));
     EXPECT_TRUE(SDL_IsScreenSaverEnabled()); // given back with the window
     EXPECT_TRUE(UnregisterClassA("LayerTest", instance));
+}
+
+// Gamepads as the keyboard: a virtual pad plugged in, pressed and pulled out
+// through SDL's own controller layer, then a second pad's events fed straight
+// into the queue.
+TEST(WindowLayer, GamepadsPlayAsArrowsEnterAndEscape) {
+    setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    WNDCLASSA c{};
+    c.lpfnWndProc = RecordingProc, c.hInstance = instance, c.lpszClassName = "PadTest";
+    ASSERT_NE(RegisterClassA(&c), 0);
+    HWND hwnd = CreateWindowExA(0, "PadTest", "pad", WS_OVERLAPPEDWINDOW, 0, 0, 320, 200, nullptr,
+                                nullptr, instance, nullptr);
+    ASSERT_NE(hwnd, nullptr) << SDL_GetError();
+    Drain();
+
+    // Plugged in while the game runs: opened, and its buttons are keys. (SDL
+    // passes pad input on only to a focused window, unless told otherwise;
+    // the offscreen window never has the focus.)
+    SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
+    const int device = SDL_JoystickAttachVirtual(
+        SDL_JOYSTICK_TYPE_GAMECONTROLLER, SDL_CONTROLLER_AXIS_MAX, SDL_CONTROLLER_BUTTON_MAX, 0);
+    ASSERT_GE(device, 0) << SDL_GetError();
+    const SDL_JoystickID id = SDL_JoystickGetDeviceInstanceID(device);
+    EXPECT_TRUE(Drain().empty());
+    ASSERT_NE(SDL_GameControllerFromInstanceID(id), nullptr) << "the layer did not open the pad";
+    SDL_Joystick *stick = SDL_JoystickFromInstanceID(id);
+    SDL_JoystickSetVirtualButton(stick, SDL_CONTROLLER_BUTTON_A, 1);
+    SDL_JoystickSetVirtualButton(stick, SDL_CONTROLLER_BUTTON_DPAD_RIGHT, 1);
+    SDL_JoystickSetVirtualAxis(stick, SDL_CONTROLLER_AXIS_LEFTY, 30000);
+    std::vector<MSG> got = Drain();
+    Messages pressed = Summary(got);
+    std::sort(pressed.begin(), pressed.end());
+    EXPECT_EQ(pressed,
+              (Messages{{WM_KEYDOWN, VK_RETURN}, {WM_KEYDOWN, VK_RIGHT}, {WM_KEYDOWN, VK_DOWN}}));
+    EXPECT_EQ(got.at(0).hwnd, hwnd);
+    // Pulled out while held: every key it held comes up.
+    SDL_JoystickDetachVirtual(device);
+    got = Drain();
+    Messages released = Summary(got);
+    std::sort(released.begin(), released.end());
+    EXPECT_EQ(released,
+              (Messages{{WM_KEYUP, VK_RETURN}, {WM_KEYUP, VK_RIGHT}, {WM_KEYUP, VK_DOWN}}));
+    EXPECT_EQ(got.at(0).lParam, LPARAM{1} | LPARAM{1} << 30 | LPARAM{1} << 31);
+    EXPECT_EQ(SDL_GameControllerFromInstanceID(id), nullptr) << "the pad was not closed";
+
+    // The stick has a dead zone and lets go later than it presses; inputs
+    // that stand for one key hold it until the last lets go.
+    const SDL_JoystickID other = 1000;
+    const auto axis = [&](Uint8 which, Sint16 value) {
+        SDL_Event e{};
+        e.type = SDL_CONTROLLERAXISMOTION, e.caxis.which = other, e.caxis.axis = which;
+        e.caxis.value = value;
+        SDL_PushEvent(&e);
+    };
+    const auto button = [&](Uint8 which, bool down) {
+        SDL_Event e{};
+        e.type = down ? SDL_CONTROLLERBUTTONDOWN : SDL_CONTROLLERBUTTONUP;
+        e.cbutton.which = other, e.cbutton.button = which;
+        e.cbutton.state = down ? SDL_PRESSED : SDL_RELEASED;
+        SDL_PushEvent(&e);
+    };
+    const Uint8 X = SDL_CONTROLLER_AXIS_LEFTX, Y = SDL_CONTROLLER_AXIS_LEFTY;
+    for (Sint16 v : {6000, 20000, 12000, 20000, 9000, 7000, -12000, -20000, 32767})
+        axis(X, v);
+    axis(SDL_CONTROLLER_AXIS_RIGHTX, -32768);
+    axis(Y, -20000);
+    button(SDL_CONTROLLER_BUTTON_DPAD_UP, true);
+    axis(Y, 0);
+    button(SDL_CONTROLLER_BUTTON_DPAD_UP, false);
+    button(SDL_CONTROLLER_BUTTON_B, true);
+    button(SDL_CONTROLLER_BUTTON_BACK, true);
+    button(SDL_CONTROLLER_BUTTON_X, true);
+    button(SDL_CONTROLLER_BUTTON_B, false);
+    button(SDL_CONTROLLER_BUTTON_BACK, false);
+    button(SDL_CONTROLLER_BUTTON_START, true);
+    SDL_Event removed{};
+    removed.type = SDL_CONTROLLERDEVICEREMOVED, removed.cdevice.which = other;
+    SDL_PushEvent(&removed);
+    EXPECT_EQ(Summary(Drain()), (Messages{{WM_KEYDOWN, VK_RIGHT},
+                                          {WM_KEYUP, VK_RIGHT},
+                                          {WM_KEYDOWN, VK_LEFT},
+                                          {WM_KEYUP, VK_LEFT},
+                                          {WM_KEYDOWN, VK_RIGHT},
+                                          {WM_KEYDOWN, VK_UP},
+                                          {WM_KEYUP, VK_UP},
+                                          {WM_KEYDOWN, VK_ESCAPE},
+                                          {WM_KEYUP, VK_ESCAPE},
+                                          {WM_KEYDOWN, VK_RETURN},
+                                          {WM_KEYUP, VK_RETURN},
+                                          {WM_KEYUP, VK_RIGHT}}));
+    EXPECT_TRUE(DestroyWindow(hwnd));
+    EXPECT_TRUE(UnregisterClassA("PadTest", instance));
 }
