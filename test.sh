@@ -2,7 +2,7 @@
 # Installs what is missing, builds everything and runs every test, headless.
 set -euo pipefail
 cd "$(dirname "$0")"
-tools/install-deps.sh
+tools/install-deps.sh test
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j "$(nproc)"
 # The Windows program, cross-built beside the Linux one (see windows/); the

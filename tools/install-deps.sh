@@ -1,13 +1,20 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the game, its tools and its tests need, if any
-# are missing. Used by play.sh and test.sh.
+# Installs the Debian packages that are missing for one purpose:
+#
+#   tools/install-deps.sh play   # build the game and play it (play.sh)
+#   tools/install-deps.sh test   # that, and every tool the tests use (test.sh)
+#
+# Without an argument it installs for testing. On a system without apt it only
+# says so: README.md, "Build by hand", names the packages elsewhere.
 set -euo pipefail
 
-PACKAGES=(
+PLAY=(
   # build
   g++ cmake make pkg-config
-  # the game: SDL2 window layer, SDL2_mixer sound, Mesa GL
+  # the game: SDL2 window layer, SDL2_mixer sound, GL headers and Mesa's drivers
   libsdl2-dev libsdl2-mixer-dev libgl-dev libgl1-mesa-dri
+)
+TEST=(
   # golden images: real GL with no display (SDL offscreen driver over EGL)
   libegl1 libegl-mesa0
   # tests and benchmarks
@@ -27,6 +34,20 @@ PACKAGES=(
   # libraries it needs) and checked by lintian and desktop-file-validate
   dpkg-dev file lintian desktop-file-utils
 )
+
+case "${1:-test}" in
+play) PACKAGES=("${PLAY[@]}") ;;
+test) PACKAGES=("${PLAY[@]}" "${TEST[@]}") ;;
+*)
+  echo "usage: $0 [play|test]" >&2
+  exit 2
+  ;;
+esac
+
+if ! command -v dpkg-query >/dev/null || ! command -v apt-get >/dev/null; then
+  echo "No apt here: install the packages listed in README.md (Build by hand) yourself." >&2
+  exit 0
+fi
 
 missing=()
 for p in "${PACKAGES[@]}"; do
