@@ -1,8 +1,10 @@
 // A window-system backend that does nothing: no display, no windows, no
 // messages. It is the template for a port: a backend provides every call below,
 // with the meaning the game relies on:
-//   kernel      GetModuleHandleA (null: the program's module), GetTickCount (ms,
-//               32 bits, wrapping), ExitProcess (ends the process with the code);
+//   kernel      GetModuleHandleA (null: the program's module), GetTickCount (ms
+//               in whole ticks of 5 ms, 32 bits, wrapping: see
+//               platform/win32/frame_pacing.h), ExitProcess (ends the process
+//               with the code);
 //   windows     LoadIconA, LoadCursorA, RegisterClassA, UnregisterClassA,
 //               AdjustWindowRectEx, CreateWindowExA (sends WM_CREATE-time
 //               messages to the window procedure), DestroyWindow, ShowWindow,

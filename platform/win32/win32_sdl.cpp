@@ -9,6 +9,9 @@
 // standard input, output and error exist (on /dev/null when they came closed),
 // and Ctrl+C and SIGTERM always end the game, as the window's close while the
 // window is up and at once at any other moment.
+//
+// The tick counter moves in whole ticks of one physics step (frame_pacing.h
+// says why).
 #include "platform/win32/win32.h"
 
 #include <SDL2/SDL.h>
@@ -25,6 +28,8 @@
 #include <strings.h>
 #include <sys/prctl.h>
 #include <unistd.h>
+
+#include "platform/win32/frame_pacing.h"
 
 namespace {
 
@@ -698,7 +703,7 @@ HMODULE WINAPI GetModuleHandleA(LPCSTR moduleName) {
 DWORD WINAPI GetTickCount() {
     auto sinceStart = std::chrono::steady_clock::now().time_since_epoch();
     auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(sinceStart).count();
-    return static_cast<DWORD>(static_cast<uint64_t>(ms)); // wraps after 49.7 days
+    return TickCountAt(static_cast<uint64_t>(ms)); // in whole ticks, wraps after 49.7 days
 }
 
 void WINAPI ExitProcess(UINT exitCode) {
