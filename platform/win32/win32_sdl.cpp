@@ -10,8 +10,9 @@
 // and Ctrl+C and SIGTERM always end the game, as the window's close while the
 // window is up and at once at any other moment.
 //
-// The tick counter moves in whole ticks of one physics step (frame_pacing.h
-// says why).
+// Time as the game expects it of its platform: the tick counter moves in whole
+// ticks of one physics step, and a swap presents at the display's refresh rate
+// (frame_pacing.h says why).
 #include "platform/win32/win32.h"
 
 #include <SDL2/SDL.h>
@@ -27,6 +28,7 @@
 #include <pthread.h>
 #include <strings.h>
 #include <sys/prctl.h>
+#include <thread>
 #include <unistd.h>
 
 #include "platform/win32/frame_pacing.h"
@@ -64,6 +66,8 @@ struct Window {
     bool minimised; // as last reported by the window manager
     bool refusesScreenSaver;
     DeviceContext dc;
+    int64_t framePeriod; // ns between refreshes of the window's display
+    int64_t lastShown;   // when the last swapped frame counted as shown (ns)
 };
 
 struct GlContext {
@@ -85,6 +89,10 @@ SDL_DisplayMode pendingMode;
 
 // Set by DefWindowProcA when asked to start the screen saver.
 bool screenSaverDefaulted = false;
+
+// The wait after an early swap sleeps until this long before the frame is due
+// (a sleep may end a little late) and passes the rest in a short final wait.
+constexpr int64_t FINAL_WAIT_NS = 200000;
 
 unsigned char moduleMarker, iconMarker, cursorMarker;
 
@@ -646,6 +654,30 @@ void PumpEvents() {
     }
 }
 
+int64_t NowNs() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+// Sleeps until the monotonic clock reads `deadline` (ns): most of the way in
+// one sleep, the last moment in a short wait that gives way to other threads.
+void WaitUntil(int64_t deadline) {
+    const int64_t now = NowNs();
+    if (deadline - now > FINAL_WAIT_NS)
+        std::this_thread::sleep_for(std::chrono::nanoseconds(deadline - now - FINAL_WAIT_NS));
+    while (NowNs() < deadline)
+        std::this_thread::yield();
+}
+
+// The time between refreshes of the display the window is on.
+int64_t FramePeriodOf(SDL_Window *sdl) {
+    SDL_DisplayMode mode{};
+    if (SDL_GetWindowDisplayMode(sdl, &mode) != 0)
+        mode.refresh_rate = 0;
+    return RefreshPeriodNs(mode.refresh_rate);
+}
+
 bool Matches(const MSG &m, HWND hwnd, UINT filterMin, UINT filterMax) {
     if (hwnd != nullptr && m.hwnd != hwnd)
         return false;
@@ -1061,6 +1093,9 @@ BOOL WINAPI SwapBuffers(HDC hdc) {
     if (w == nullptr || w->dc.pixelFormat == 0)
         return FALSE;
     SDL_GL_SwapWindow(w->sdl);
+    // A driver that waited for the display comes back a period after the last
+    // swap; one that did not (vsync off, a virtual screen) is held back here.
+    WaitUntil(PaceFrame(&w->lastShown, NowNs(), w->framePeriod));
     return TRUE;
 }
 
@@ -1082,6 +1117,10 @@ HGLRC WINAPI wglCreateContext(HDC hdc) {
     SDL_GLContext gl = SDL_GL_CreateContext(w->sdl);
     if (gl == nullptr)
         return nullptr;
+    // Swaps wait for the display where the driver can; SwapBuffers paces the rest.
+    SDL_GL_SetSwapInterval(1);
+    w->framePeriod = FramePeriodOf(w->sdl);
+    w->lastShown = 0;
     SDL_GL_MakeCurrent(previousWindow, previous);
     c->used = true;
     c->gl = gl;

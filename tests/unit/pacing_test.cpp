@@ -1,4 +1,5 @@
-// The window layer's clock: the tick counter in whole steps, across its wrap.
+// The window layer's clock: the tick counter in whole steps, across its wrap,
+// and the pacing of presented frames, driven by a scripted clock.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -13,6 +14,7 @@
 namespace {
 
 constexpr uint64_t WRAP = uint64_t{1} << 32;
+constexpr int64_t MS = 1000000; // ns
 
 // Right held on an unbroken floor for `frames` frames `frameMs` apart, the
 // game time of each taken from the tick counter from `startMs` on.
@@ -46,4 +48,45 @@ TEST(TickCount, WholeStepsAcrossTheWrap) {
     EXPECT_GT(oneFrame, 20.0);
     EXPECT_EQ(LevelXAfterFrames(start, 999, 3), oneFrame);
     EXPECT_EQ(LevelXAfterFrames(start, 333, 9), oneFrame);
+}
+
+TEST(FramePacing, ShortFramesWaitForTheDisplayLongOnesDoNot) {
+    EXPECT_EQ(RefreshPeriodNs(0), 1000000000 / 60); // rate unknown
+    const int64_t period = RefreshPeriodNs(144);
+    EXPECT_EQ(period, 6944444);
+
+    // Each frame works for the given time, swaps, and begins the next when
+    // the pacing says; a wait ends `late` after it should.
+    int64_t now = 1000 * MS, shown = 0;
+    auto frameStarts = [&](const std::vector<int64_t> &work, int64_t late) {
+        std::vector<int64_t> starts;
+        for (int64_t w : work) {
+            now += w;
+            const int64_t until = PaceFrame(&shown, now, period);
+            now = until > now ? until + late : now;
+            starts.push_back(now);
+        }
+        return starts;
+    };
+    const std::vector<int64_t> s =
+        frameStarts({1 * MS, 2 * MS, 9 * MS, 3 * MS, 20 * MS, 6 * MS}, 0);
+    // The first frame has nothing to wait for; then short frames are held to
+    // a period after the one before, long ones go on at once.
+    EXPECT_EQ(s[0], 1001 * MS);
+    EXPECT_EQ(s[1] - s[0], period);
+    EXPECT_EQ(s[2] - s[1], 9 * MS);
+    EXPECT_EQ(s[3] - s[2], period);
+    EXPECT_EQ(s[4] - s[3], 20 * MS);
+    EXPECT_EQ(s[5] - s[4], period);
+
+    // Waits that end late do not add up: 1000 short frames take 1000 periods.
+    const int64_t before = now;
+    const std::vector<int64_t> many = frameStarts(std::vector<int64_t>(1000, 2 * MS), MS / 5);
+    EXPECT_NEAR(many.back() - before, 1000 * period, MS);
+
+    // A driver that waits for the display itself is not waited for again,
+    // though its swaps come back a little early or late.
+    const std::vector<int64_t> paced = frameStarts({period, period - MS / 4, period + MS / 4}, 0);
+    EXPECT_EQ(paced[1] - paced[0], period - MS / 4);
+    EXPECT_EQ(paced[2] - paced[1], period + MS / 4);
 }
