@@ -11,9 +11,13 @@
 //               SetForegroundWindow, SetFocus, ShowCursor;
 //   dialogs     MessageBoxA (IDOK / IDYES / IDNO, or 0 when no box can be shown);
 //   display     ChangeDisplaySettingsA (an exact mode or DISP_CHANGE_BADMODE);
-//   messages    PeekMessageA, TranslateMessage, DispatchMessageA, DefWindowProcA
-//               (Alt+F4 and SC_CLOSE become WM_CLOSE), PostQuitMessage;
-//   GL surface  GetDC, ReleaseDC, ChoosePixelFormat, SetPixelFormat, SwapBuffers,
+//   messages    PeekMessageA (with an empty queue while no window is on the
+//               screen it waits a few ms for an event, so that an idle game
+//               does not spin), TranslateMessage, DispatchMessageA,
+//               DefWindowProcA (Alt+F4 and SC_CLOSE become WM_CLOSE),
+//               PostQuitMessage;
+//   GL surface  GetDC, ReleaseDC, ChoosePixelFormat, SetPixelFormat, SwapBuffers
+//               (at most one frame per refresh of the display),
 //               wglCreateContext, wglMakeCurrent, wglDeleteContext.
 // Beside them the kernel's file calls (CreateFileA, ReadFile, GetFileType,
 // GetFileAttributesA, CloseHandle, GetLastError) and the C runtime's

@@ -12,7 +12,9 @@
 //
 // Time as the game expects it of its platform: the tick counter moves in whole
 // ticks of one physics step, and a swap presents at the display's refresh rate
-// (frame_pacing.h says why).
+// (frame_pacing.h says why). While nothing can be drawn, an empty message queue
+// waits a moment for the next event instead of handing back at once, so that
+// a minimised game does not spin.
 #include "platform/win32/win32.h"
 
 #include <SDL2/SDL.h>
@@ -89,6 +91,10 @@ SDL_DisplayMode pendingMode;
 
 // Set by DefWindowProcA when asked to start the screen saver.
 bool screenSaverDefaulted = false;
+
+// How long an empty queue waits for the next event while nothing can be drawn:
+// short enough that the loop still notices everything in good time.
+constexpr int IDLE_WAIT_MS = 5;
 
 // The wait after an early swap sleeps until this long before the frame is due
 // (a sleep may end a little late) and passes the rest in a short final wait.
@@ -616,41 +622,71 @@ void PadRemoved(SDL_JoystickID id) {
     p->used = false;
 }
 
+void PostEvent(const SDL_Event &e) {
+    switch (e.type) {
+    case SDL_KEYDOWN:
+    case SDL_KEYUP:
+        PostKey(e.key);
+        break;
+    case SDL_WINDOWEVENT:
+        PostWindowEvent(e.window);
+        break;
+    case SDL_CONTROLLERBUTTONDOWN:
+    case SDL_CONTROLLERBUTTONUP:
+        PadButton(e.cbutton);
+        break;
+    case SDL_CONTROLLERAXISMOTION:
+        PadAxis(e.caxis);
+        break;
+    case SDL_CONTROLLERDEVICEADDED:
+        PadAdded(e.cdevice.which);
+        break;
+    case SDL_CONTROLLERDEVICEREMOVED:
+        PadRemoved(e.cdevice.which);
+        break;
+    case SDL_QUIT: // Ctrl+C or a termination request: close like the close box
+        for (Window &w : windows)
+            if (w.used)
+                Post(&w, WM_CLOSE, 0, 0);
+        break;
+    default:
+        break;
+    }
+}
+
 void PumpEvents() {
     if (!SDL_WasInit(SDL_INIT_VIDEO))
         return;
     PostSignalClose();
     SDL_Event e;
-    while (SDL_PollEvent(&e)) {
-        switch (e.type) {
-        case SDL_KEYDOWN:
-        case SDL_KEYUP:
-            PostKey(e.key);
-            break;
-        case SDL_WINDOWEVENT:
-            PostWindowEvent(e.window);
-            break;
-        case SDL_CONTROLLERBUTTONDOWN:
-        case SDL_CONTROLLERBUTTONUP:
-            PadButton(e.cbutton);
-            break;
-        case SDL_CONTROLLERAXISMOTION:
-            PadAxis(e.caxis);
-            break;
-        case SDL_CONTROLLERDEVICEADDED:
-            PadAdded(e.cdevice.which);
-            break;
-        case SDL_CONTROLLERDEVICEREMOVED:
-            PadRemoved(e.cdevice.which);
-            break;
-        case SDL_QUIT: // Ctrl+C or a termination request: close like the close box
-            for (Window &w : windows)
-                if (w.used)
-                    Post(&w, WM_CLOSE, 0, 0);
-            break;
-        default:
-            break;
-        }
+    while (SDL_PollEvent(&e))
+        PostEvent(e);
+}
+
+// On the screen: shown and not minimised.
+bool IsShowing(const Window &w) {
+    const Uint32 flags = SDL_GetWindowFlags(w.sdl);
+    return (flags & SDL_WINDOW_SHOWN) && !(flags & (SDL_WINDOW_HIDDEN | SDL_WINDOW_MINIMIZED));
+}
+
+// While no window is on the screen the game draws no frames.
+bool AnyWindowShowing() {
+    for (const Window &w : windows)
+        if (w.used && IsShowing(w))
+            return true;
+    return false;
+}
+
+// Waits up to IDLE_WAIT_MS for the next event and queues what it brings.
+void WaitForEvents() {
+    if (!SDL_WasInit(SDL_INIT_VIDEO)) {
+        SDL_Delay(IDLE_WAIT_MS); // no window yet: nothing can arrive but time
+        return;
+    }
+    SDL_Event e;
+    if (SDL_WaitEventTimeout(&e, IDLE_WAIT_MS)) {
+        PostEvent(e);
+        PumpEvents();
     }
 }
 
@@ -1000,19 +1036,33 @@ LONG WINAPI ChangeDisplaySettingsA(DEVMODEA *mode, DWORD) {
 
 // ---- messages --------------------------------------------------------------------
 
-BOOL WINAPI PeekMessageA(MSG *msg, HWND hwnd, UINT filterMin, UINT filterMax, UINT remove) {
-    if (msg == nullptr)
-        return FALSE;
-    PumpEvents();
+namespace {
+
+bool TakeMessage(MSG *msg, HWND hwnd, UINT filterMin, UINT filterMax, UINT remove) {
     for (auto it = queue.begin(); it != queue.end(); ++it) {
         if (!Matches(*it, hwnd, filterMin, filterMax))
             continue;
         *msg = *it;
         if (remove & PM_REMOVE)
             queue.erase(it);
-        return TRUE;
+        return true;
     }
-    return FALSE;
+    return false;
+}
+
+} // namespace
+
+BOOL WINAPI PeekMessageA(MSG *msg, HWND hwnd, UINT filterMin, UINT filterMax, UINT remove) {
+    if (msg == nullptr)
+        return FALSE;
+    PumpEvents();
+    if (TakeMessage(msg, hwnd, filterMin, filterMax, remove))
+        return TRUE;
+    // With no frame to draw the caller would only come straight back.
+    if (AnyWindowShowing())
+        return FALSE;
+    WaitForEvents();
+    return TakeMessage(msg, hwnd, filterMin, filterMax, remove) ? TRUE : FALSE;
 }
 
 BOOL WINAPI TranslateMessage(const MSG *msg) {
@@ -1092,6 +1142,10 @@ BOOL WINAPI SwapBuffers(HDC hdc) {
     Window *w = WindowOfDc(hdc);
     if (w == nullptr || w->dc.pixelFormat == 0)
         return FALSE;
+    // Off the screen there is nothing to present and no display to keep pace
+    // with; the message pump waits for events instead.
+    if (!IsShowing(*w))
+        return TRUE;
     SDL_GL_SwapWindow(w->sdl);
     // A driver that waited for the display comes back a period after the last
     // swap; one that did not (vsync off, a virtual screen) is held back here.
