@@ -21,6 +21,8 @@ TEST=(
   libgtest-dev libbenchmark-dev libpng-dev clang libclang-rt-14-dev valgrind
   # end-to-end tests: a headless X server, a window manager, a player
   xvfb openbox xdotool x11-utils imagemagick
+  # pacing test: frames counted by the damage they do, the disc read by a debugger
+  libxdamage-dev gdb
   # leak test: key repeat off (xset), X resources by type (X-Resource extension)
   x11-xserver-utils libxres-dev
   # hostile-input test: peak memory of a run
