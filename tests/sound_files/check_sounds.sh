@@ -50,7 +50,7 @@ effect() {
 
 declare -A peaks
 effect jump.wav -10
-effect fall.wav -11
+effect fall.wav -10
 effect menu.wav -10
 effect click.wav -14 # the clock's tick is meant to be quiet
 

@@ -47,7 +47,7 @@ FALL_WOBBLE_HZ=7   # tremolo speed ...
 FALL_WOBBLE_PCT=35 # ... and depth
 FALL_FADE_IN=0.01
 FALL_FADE_OUT=0.35
-FALL_PEAK=-11
+FALL_PEAK=-10
 FALL_OVERTONE=0.2
 sox -R -m -v 1 "|sox -R -n -r $RATE -c 1 -p synth $FALL_LEN sine $FALL_FROM/$FALL_TO" \
     -v "$FALL_OVERTONE" \
