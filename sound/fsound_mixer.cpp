@@ -132,17 +132,17 @@ bool StartsWith(const std::vector<unsigned char> &bytes, const char *magic, size
 // converting a file that claims 1 Hz to the mixer's rate would not. -1 when it
 // does not decode.
 double WavSeconds(const std::vector<unsigned char> &bytes) {
-    SDL_AudioSpec spec;
+    SDL_AudioSpec wav;
     Uint8 *samples = nullptr;
     Uint32 length = 0;
-    if (SDL_LoadWAV_RW(SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size())), 1, &spec,
+    if (SDL_LoadWAV_RW(SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size())), 1, &wav,
                        &samples, &length) == nullptr)
         return -1.0;
     SDL_FreeWAV(samples);
-    const int frameBytes = SDL_AUDIO_BITSIZE(spec.format) / 8 * spec.channels;
-    if (frameBytes <= 0 || spec.freq <= 0)
+    const int frameBytes = SDL_AUDIO_BITSIZE(wav.format) / 8 * wav.channels;
+    if (frameBytes <= 0 || wav.freq <= 0)
         return -1.0;
-    return static_cast<double>(length / static_cast<Uint32>(frameBytes)) / spec.freq;
+    return static_cast<double>(length / static_cast<Uint32>(frameBytes)) / wav.freq;
 }
 
 // One MPEG-1, -2 or -2.5 layer III frame header: its length in bytes and the
