@@ -1,24 +1,19 @@
 // Recording stand-in for the GL library: every call the game makes is kept,
-// with its arguments, so tests can assert exact vertices and colours.
+// with its arguments, so tests can count what was drawn and where.
 #pragma once
 
 #include <cstddef>
-#include <string>
 #include <vector>
 
 struct GlCall {
     const char *name; // "glVertex3f", "glColor4f", ...
-    int argc;
     double a[6];
 };
 
 extern std::vector<GlCall> glCalls;
-extern bool glRecording;   // false: calls are only counted (benchmarks)
-extern size_t glCallCount; // every call, recorded or not
+extern bool glRecording;   // false: nothing is kept (long runs of whole frames)
 extern int glOpenBlocks;   // glBegin without its glEnd so far
 extern int glNestedBegins; // glBegin while a block was already open
 
 void GlRecorderReset();
-// The recorded calls with the given name, in order.
-std::vector<GlCall> GlCallsNamed(const char *name);
 size_t GlCountNamed(const char *name);

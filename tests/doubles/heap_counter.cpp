@@ -1,3 +1,6 @@
+// The heap counter: every form of the global operator new counts, and every
+// form of operator delete is replaced with it. With the address checks on, a
+// delete left to the library would not match a new replaced here.
 #include "tests/doubles/heap_counter.h"
 
 #include <cstdlib>
@@ -10,15 +13,10 @@ void *Allocate(std::size_t size, std::size_t alignment) {
     ++allocations;
     if (size == 0)
         size = 1;
-    void *p = nullptr;
-    if (alignment <= alignof(std::max_align_t)) {
-        p = std::malloc(size);
-    } else {
-        // aligned_alloc wants the size to be a multiple of the alignment.
-        size = (size + alignment - 1) / alignment * alignment;
-        p = std::aligned_alloc(alignment, size);
-    }
-    return p;
+    if (alignment <= alignof(std::max_align_t))
+        return std::malloc(size);
+    // aligned_alloc wants the size to be a multiple of the alignment.
+    return std::aligned_alloc(alignment, (size + alignment - 1) / alignment * alignment);
 }
 
 void *AllocateOrThrow(std::size_t size, std::size_t alignment) {
@@ -33,64 +31,38 @@ size_t HeapAllocationCount() {
     return allocations;
 }
 
-void *operator new(std::size_t size) {
-    return AllocateOrThrow(size, 0);
-}
-void *operator new[](std::size_t size) {
-    return AllocateOrThrow(size, 0);
-}
-void *operator new(std::size_t size, std::align_val_t al) {
-    return AllocateOrThrow(size, static_cast<std::size_t>(al));
-}
-void *operator new[](std::size_t size, std::align_val_t al) {
-    return AllocateOrThrow(size, static_cast<std::size_t>(al));
-}
-void *operator new(std::size_t size, const std::nothrow_t &) noexcept {
-    return Allocate(size, 0);
-}
-void *operator new[](std::size_t size, const std::nothrow_t &) noexcept {
-    return Allocate(size, 0);
-}
-void *operator new(std::size_t size, std::align_val_t al, const std::nothrow_t &) noexcept {
-    return Allocate(size, static_cast<std::size_t>(al));
-}
-void *operator new[](std::size_t size, std::align_val_t al, const std::nothrow_t &) noexcept {
-    return Allocate(size, static_cast<std::size_t>(al));
-}
+// Every form: the plain ones throw when out of memory, the nothrow ones do not.
+#define NEW(op, alignment, ...)                                                                    \
+    void *op(std::size_t size __VA_OPT__(, ) __VA_ARGS__) {                                        \
+        return AllocateOrThrow(size, alignment);                                                   \
+    }
+#define NEW_NOTHROW(op, alignment, ...)                                                            \
+    void *op(std::size_t size, __VA_ARGS__) noexcept {                                             \
+        return Allocate(size, alignment);                                                          \
+    }
+#define AL static_cast<std::size_t>(al)
+NEW(operator new, 0)
+NEW(operator new[], 0)
+NEW(operator new, AL, std::align_val_t al)
+NEW(operator new[], AL, std::align_val_t al)
+NEW_NOTHROW(operator new, 0, const std::nothrow_t &)
+NEW_NOTHROW(operator new[], 0, const std::nothrow_t &)
+NEW_NOTHROW(operator new, AL, std::align_val_t al, const std::nothrow_t &)
+NEW_NOTHROW(operator new[], AL, std::align_val_t al, const std::nothrow_t &)
 
-void operator delete(void *p) noexcept {
-    std::free(p);
-}
-void operator delete[](void *p) noexcept {
-    std::free(p);
-}
-void operator delete(void *p, std::size_t) noexcept {
-    std::free(p);
-}
-void operator delete[](void *p, std::size_t) noexcept {
-    std::free(p);
-}
-void operator delete(void *p, std::align_val_t) noexcept {
-    std::free(p);
-}
-void operator delete[](void *p, std::align_val_t) noexcept {
-    std::free(p);
-}
-void operator delete(void *p, std::size_t, std::align_val_t) noexcept {
-    std::free(p);
-}
-void operator delete[](void *p, std::size_t, std::align_val_t) noexcept {
-    std::free(p);
-}
-void operator delete(void *p, const std::nothrow_t &) noexcept {
-    std::free(p);
-}
-void operator delete[](void *p, const std::nothrow_t &) noexcept {
-    std::free(p);
-}
-void operator delete(void *p, std::align_val_t, const std::nothrow_t &) noexcept {
-    std::free(p);
-}
-void operator delete[](void *p, std::align_val_t, const std::nothrow_t &) noexcept {
-    std::free(p);
-}
+#define FREE(op, ...)                                                                              \
+    void op(void *p __VA_OPT__(, ) __VA_ARGS__) noexcept {                                         \
+        std::free(p);                                                                              \
+    }
+FREE(operator delete)
+FREE(operator delete[])
+FREE(operator delete, std::size_t)
+FREE(operator delete[], std::size_t)
+FREE(operator delete, std::align_val_t)
+FREE(operator delete[], std::align_val_t)
+FREE(operator delete, std::size_t, std::align_val_t)
+FREE(operator delete[], std::size_t, std::align_val_t)
+FREE(operator delete, const std::nothrow_t &)
+FREE(operator delete[], const std::nothrow_t &)
+FREE(operator delete, std::align_val_t, const std::nothrow_t &)
+FREE(operator delete[], std::align_val_t, const std::nothrow_t &)

@@ -8,8 +8,8 @@
 #include "sound/fsound.h"
 
 struct SoundCall {
-    std::string
-        op; // "GetVersion", "Init", "SetVolume", "Sample_Load", "Sample_SetMode", "PlaySound"
+    std::string op;     // "GetVersion", "Init", "SetVolume", "Sample_Load", "Sample_SetMode",
+                        // "PlaySound"
     int a = 0, b = 0;   // Init: rate, channels; SetVolume: channel, volume; Load: slot;
                         // PlaySound: channel
     unsigned flags = 0; // Init flags, Load input mode, SetMode mode
@@ -24,5 +24,3 @@ extern std::set<std::string> soundMissing; // files whose load gives a null hand
 void SoundRecorderReset();
 // The fake handle Sample_Load gives for a slot.
 FSOUND_SAMPLE *FakeSample(int slot);
-// Only the PlaySound calls, as (channel, sample).
-std::vector<SoundCall> SoundPlays();

@@ -1,3 +1,4 @@
+// The fresh run every test starts from: program-wide variables and stand-ins reset.
 #include "tests/doubles/test_support.h"
 
 #include <cstring>

@@ -21,35 +21,14 @@ struct ProcessExit {
     UINT code;
 };
 
-extern std::vector<std::string> win32Calls;        // call names in order
+extern std::vector<std::string> win32Calls;        // call names in order; a release or a
+                                                   // restore is named with its "(null)"
 extern std::vector<MessageBoxRecord> messageBoxes; // every box shown
-extern std::deque<int> messageBoxAnswers;          // next answers; IDOK / IDYES when empty,
-                                                   // by the box's buttons
+extern std::deque<int> messageBoxAnswers;          // next answers; IDOK / IDYES when empty
 extern std::set<std::string> win32Failing;         // calls that fail (by name)
 extern DWORD win32Tick;                            // what GetTickCount returns
-extern DWORD win32TickStep;                        // added after each GetTickCount
 extern std::deque<MSG> win32Queue;                 // messages for PeekMessageA
-extern std::vector<DEVMODEA> displayModeRequests;  // ChangeDisplaySettingsA modes (null: zeros)
-extern std::vector<DWORD> displayModeFlags;        // ChangeDisplaySettingsA flags, in step
-extern std::vector<PIXELFORMATDESCRIPTOR> pixelFormatRequests;
-extern WNDCLASSA registeredClass; // the last class registered
-extern int swapCount;
-extern LRESULT defWindowProcResult; // what DefWindowProcA answers
-
-// Arguments of the calls that build the window, as passed.
-struct CreateWindowRecord {
-    DWORD exStyle;
-    std::string className, title;
-    DWORD style;
-    int width, height;
-};
-struct AdjustRecord {
-    RECT rect; // as passed in
-};
-extern std::vector<CreateWindowRecord> createdWindows;
-extern AdjustRecord adjustedRect;
-extern int pixelFormatSet;                 // SetPixelFormat index
-extern std::vector<HWND> messageBoxOwners; // beside messageBoxes
+constexpr LRESULT DEFAULT_HANDLING = 42;           // what DefWindowProcA answers
 
 // Called each time PeekMessageA finds the queue empty, with the number of such
 // times so far; a test can post messages or change the game from there. After
@@ -62,5 +41,3 @@ void Win32ScriptReset();
 // Queues a message for the game window, as the system would post it.
 void Win32Post(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
 size_t Win32CallCount(const std::string &name);
-// Index of the first call with that name in win32Calls, or -1.
-int Win32CallIndex(const std::string &name);

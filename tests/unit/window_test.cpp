@@ -1,105 +1,47 @@
-// The game window and its GL context, the window procedure and the projection.
+// The game window on the scripted window layer: what each failure shows and
+// takes down, the window procedure's table, and how the main loop ends.
 #include <gtest/gtest.h>
 
-#include <GL/gl.h>
 #include <algorithm>
-#include <cstring>
 
+#include "app/main_loop.h"
 #include "platform/gl_window.h"
 #include "platform/window_proc.h"
 #include "tests/doubles/test_support.h"
-#include "tests/unit/drawn_vertices.h"
 
 namespace {
+
+using Calls = std::vector<std::string>;
 
 BOOL Create(BOOL wantFullscreen) {
     return CreateGameWindow("vorta kemi", 800, 600, 32, wantFullscreen);
 }
 
+// The calls made after the first one with this name.
+Calls CallsAfter(const std::string &name) {
+    return Calls(std::find(win32Calls.begin(), win32Calls.end(), name) + 1, win32Calls.end());
+}
+
 void ExpectBox(size_t i, const char *text, const char *caption, UINT type) {
     ASSERT_LT(i, messageBoxes.size());
     EXPECT_EQ(messageBoxes[i].text, text);
-    EXPECT_EQ(messageBoxes[i].caption, caption);
-    EXPECT_EQ(messageBoxes[i].type, type);
-    EXPECT_EQ(messageBoxOwners[i], nullptr);
+    EXPECT_EQ(messageBoxes[i].caption, caption) << text;
+    EXPECT_EQ(messageBoxes[i].type, type) << text;
 }
 
-const std::vector<std::string> PROJECTION_AND_GL_STATE = {
-    "glViewport 0 0 800 600",  "glMatrixMode 5889",        "glLoadIdentity",
-    "glOrtho 0 40 30 0 -1 10", "glMatrixMode 5888",        "glLoadIdentity",
-    "glShadeModel 7425",       "glClearColor 0.8 0.8 1 1", "glClearDepth 1",
-    "glEnable 3042",           "glBlendFunc 770 771",      "glHint 3152 4354"};
+void PressF1() {
+    Win32Post(WM_KEYDOWN, VK_F1);
+    Win32Post(WM_KEYDOWN, VK_F1, 1 << 30); // auto-repeat, drained before the frame
+}
 
 } // namespace
-
-TEST(CreateGameWindow, BuildsTheWindowForEitherMode) {
-    for (BOOL wanted : {BOOL_FALSE, BOOL_TRUE}) {
-        ResetGameState();
-        ASSERT_TRUE(Create(wanted));
-        EXPECT_EQ(fullscreen, wanted);
-        // The desktop mode changes and the cursor hides before the window is made;
-        // the window is shown and given the keyboard once its context is current.
-        EXPECT_LT(Win32CallIndex(wanted ? "ShowCursor(FALSE)" : "RegisterClassA"),
-                  Win32CallIndex("AdjustWindowRectEx"));
-        EXPECT_LT(Win32CallIndex("wglMakeCurrent"), Win32CallIndex("ShowWindow"));
-        EXPECT_EQ(win32Calls.back(), "SetFocus");
-        EXPECT_EQ(registeredClass.style, 35u);
-        ASSERT_EQ(createdWindows.size(), 1u);
-        const CreateWindowRecord &w = createdWindows[0];
-        EXPECT_EQ(w.className + " " + w.title, "OpenGl vorta kemi");
-        EXPECT_EQ(w.className, registeredClass.lpszClassName);
-        // Styles, then the stand-in's frame of 3 + 3 across and 22 + 3 down.
-        const std::vector<long> expected = wanted
-                                               ? std::vector<long>{0x86000000, 0x40000, 800, 600}
-                                               : std::vector<long>{0x06CF0000, 0x40100, 806, 625};
-        EXPECT_EQ((std::vector<long>{long(w.style), long(w.exStyle), w.width, w.height}), expected);
-        PIXELFORMATDESCRIPTOR pfd{};
-        pfd.nSize = 40, pfd.nVersion = 1, pfd.dwFlags = 37, pfd.cColorBits = 32;
-        pfd.cAlphaBits = pfd.cAlphaShift = 8, pfd.cDepthBits = 16;
-        ASSERT_EQ(pixelFormatRequests.size(), 1u);
-        EXPECT_EQ(std::memcmp(&pixelFormatRequests[0], &pfd, sizeof pfd), 0);
-        EXPECT_EQ(pixelFormatSet, 1); // the format chosen is the one set
-        ASSERT_EQ(displayModeRequests.size(), wanted ? 1u : 0u);
-        if (wanted) {
-            DEVMODEA mode{};
-            mode.dmSize = 156, mode.dmFields = 0x1C0000, mode.dmBitsPerPel = 32;
-            mode.dmPelsWidth = 800, mode.dmPelsHeight = 600;
-            EXPECT_EQ(std::memcmp(&displayModeRequests[0], &mode, sizeof mode), 0);
-            EXPECT_EQ(displayModeFlags[0], 4u);
-        }
-        EXPECT_EQ(GlLog(), PROJECTION_AND_GL_STATE);
-        EXPECT_TRUE(messageBoxes.empty());
-    }
-}
-
-TEST(CreateGameWindow, RefusedFullScreenAsksWhetherToRunWindowed) {
-    for (int answer : {IDYES, IDNO, 0}) {
-        ResetGameState();
-        win32Failing = {"ChangeDisplaySettingsA"};
-        messageBoxAnswers = {answer};
-        EXPECT_EQ(Create(BOOL_TRUE), answer == IDYES ? BOOL_TRUE : FALSE);
-        ExpectBox(0, "This FullScreen Mode Is Not Supported. Use Windowed Mode Instead?", "Tolm GL",
-                  MB_YESNO | MB_ICONEXCLAMATION);
-        EXPECT_EQ(displayModeRequests.size(), 1u); // never changed, so nothing to restore
-        EXPECT_EQ(Win32CallIndex("ShowCursor(FALSE)"), -1);
-        if (answer == IDYES) {
-            EXPECT_EQ(fullscreen, FALSE); // so the next switch asks for full screen again
-            EXPECT_EQ(createdWindows[0].style, 0x06CF0000u);
-        } else {
-            ExpectBox(1, "Program Will Now Close.", "Error", MB_OK | MB_ICONERROR);
-            EXPECT_TRUE(createdWindows.empty());
-            EXPECT_EQ(Win32CallIndex("UnregisterClassA"), -1);
-        }
-    }
-}
 
 // A failed step takes down what was built (so the desktop mode is back before
 // the player reads the box), then says why.
 TEST(CreateGameWindow, EachFailedStepTearsDownThenTellsWhy) {
-    const std::vector<std::string> restore = {"ChangeDisplaySettingsA", "ShowCursor(TRUE)"};
     const struct {
         const char *failing, *message;
-        std::vector<std::string> teardown; // what is released before the box
+        Calls teardown; // what is released before the box
     } cases[] = {
         {"CreateWindowExA", "Window creation error.", {}},
         {"GetDC", "Cant't create a GL device context.", {"DestroyWindow"}},
@@ -119,26 +61,18 @@ TEST(CreateGameWindow, EachFailedStepTearsDownThenTellsWhy) {
         win32Failing = {c.failing};
         EXPECT_FALSE(Create(BOOL_TRUE));
         ExpectBox(0, c.message, "Error", MB_OK | MB_ICONEXCLAMATION);
-        std::vector<std::string> expected = restore;
+        Calls expected = {"ChangeDisplaySettingsA(null)", "ShowCursor(TRUE)"};
         expected.insert(expected.end(), c.teardown.begin(), c.teardown.end());
         expected.insert(expected.end(), {"UnregisterClassA", "MessageBoxA"});
-        EXPECT_EQ(std::vector<std::string>(win32Calls.begin() + Win32CallIndex(c.failing) + 1,
-                                           win32Calls.end()),
-                  expected)
-            << c.failing;
-        ASSERT_EQ(displayModeFlags.size(), 2u);
-        EXPECT_EQ(displayModeFlags[1], 0u); // the desktop mode, restored
-        EXPECT_EQ(fullscreen, BOOL_TRUE);
+        EXPECT_EQ(CallsAfter(c.failing), expected) << c.failing;
         EXPECT_TRUE(window == nullptr && deviceContext == nullptr && renderContext == nullptr);
-        EXPECT_EQ(GlCountNamed("glViewport"), 0u);
     }
 
     ResetGameState();
     win32Failing = {"RegisterClassA"};
     EXPECT_FALSE(Create(BOOL_TRUE));
     ExpectBox(0, "Failed To Register The Window Class.", "Error", MB_OK | MB_ICONERROR);
-    EXPECT_EQ(win32Calls.back(), "MessageBoxA");
-    EXPECT_TRUE(displayModeRequests.empty());
+    EXPECT_EQ(CallsAfter("RegisterClassA"), Calls{"MessageBoxA"});
 }
 
 TEST(DestroyGameWindow, EveryFailureIsReportedAndTheRestStillRuns) {
@@ -163,59 +97,85 @@ TEST(DestroyGameWindow, EveryFailureIsReportedAndTheRestStillRuns) {
 
 TEST(WindowProc, MessageTable) {
     ResetGameState();
-    defWindowProcResult = 42;
     const struct {
         UINT message;
         WPARAM wParam;
         LPARAM lParam;
-        LRESULT result; // 42: handed to the default handling
-        int keysDown;   // entries of the key table held afterwards
+        LRESULT result;
+        int keysDown; // entries of the key table held afterwards
         BOOL active;
     } steps[] = {
         {WM_KEYDOWN, VK_LEFT, 0, 0, 1, BOOL_TRUE},
-        {WM_KEYDOWN, VK_LEFT, 1 << 30, 0, 1, BOOL_TRUE}, // auto-repeat
         {WM_KEYDOWN, 255, 0, 0, 2, BOOL_TRUE},
         {WM_KEYUP, VK_LEFT, 0, 0, 1, BOOL_TRUE},
         {WM_KEYDOWN, 256, 0, 0, 1, BOOL_TRUE}, // beyond the table: ignored
         {WM_KEYUP, ~WPARAM{0}, 0, 0, 1, BOOL_TRUE},
-        {WM_SYSKEYDOWN, VK_F10, 0, 42, 1, BOOL_TRUE}, // system keys never reach the table
-        {WM_SYSKEYDOWN, VK_F4, 1 << 29, 42, 1, BOOL_TRUE},
-        {WM_SYSKEYUP, VK_F10, 0, 42, 1, BOOL_TRUE},
+        {WM_SYSKEYDOWN, VK_F10, 0, DEFAULT_HANDLING, 1, BOOL_TRUE},     // never in the table
         {WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, 1), 0, 0, 1, BOOL_FALSE}, // minimised
         {WM_ACTIVATE, MAKEWPARAM(WA_ACTIVE, 0), 0, 0, 1, BOOL_TRUE},
         {WM_ACTIVATE, MAKEWPARAM(WA_ACTIVE, 1), 0, 0, 1, BOOL_FALSE},  // only the high word counts
         {WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, 0), 0, 0, 1, BOOL_TRUE}, // another app has focus
         {WM_SYSCOMMAND, SC_SCREENSAVE, 0, 0, 1, BOOL_TRUE},            // refused
         {WM_SYSCOMMAND, SC_MONITORPOWER, 2, 0, 1, BOOL_TRUE},          // refused
-        {WM_SYSCOMMAND, SC_CLOSE, 0, 42, 1, BOOL_TRUE},
-        {WM_SYSCOMMAND, SC_SCREENSAVE | 1, 0, 42, 1, BOOL_TRUE},
-        {WM_CREATE, 0, 0, 42, 1, BOOL_TRUE},
+        {WM_SYSCOMMAND, SC_CLOSE, 0, DEFAULT_HANDLING, 1, BOOL_TRUE},
+        {WM_SIZE, SIZE_RESTORED, MAKELPARAM(65535, 0), 0, 1, BOOL_TRUE},
         {WM_CLOSE, 0, 0, 0, 1, BOOL_TRUE},
     };
-    size_t defaults = 0;
     for (const auto &s : steps) {
-        EXPECT_EQ(WindowProc(nullptr, s.message, s.wParam, s.lParam), s.result)
-            << s.message << " " << s.wParam;
-        defaults += s.result == 42;
-        EXPECT_EQ(Win32CallCount("DefWindowProcA"), defaults) << s.message << " " << s.wParam;
-        EXPECT_EQ(std::count(std::begin(keys), std::end(keys), BOOL_TRUE), s.keysDown)
-            << s.message << " " << s.wParam;
+        EXPECT_EQ(WindowProc(nullptr, s.message, s.wParam, s.lParam), s.result) << s.message;
+        EXPECT_EQ(std::count(std::begin(keys), std::end(keys), BOOL_TRUE), s.keysDown) << s.message;
         EXPECT_EQ(active, s.active) << s.message << " " << s.wParam;
     }
     EXPECT_EQ(keys[255], BOOL_TRUE);
+    // Both words of the size are unsigned; no client height still gets a viewport.
+    ASSERT_EQ(GlCountNamed("glViewport"), 1u);
+    EXPECT_EQ(glCalls[0].a[2] * 10 + glCalls[0].a[3], 655351);
     // The close request only posts the quit; the window stays until the loop ends.
     ASSERT_EQ(win32Queue.size(), 1u);
-    EXPECT_EQ(win32Queue[0].message, WM_QUIT);
-    EXPECT_EQ(win32Queue[0].wParam, 0u);
-    EXPECT_EQ(Win32CallIndex("DestroyWindow"), -1);
-    EXPECT_TRUE(glCalls.empty());
+    EXPECT_EQ(win32Queue[0].message * 10 + win32Queue[0].wParam, WM_QUIT * 10u);
+    EXPECT_EQ(Win32CallCount("DestroyWindow"), 0u);
 }
 
-TEST(WindowProc, SizeSetsTheProjectionForTheClientArea) {
-    ResetGameState(); // both words unsigned; no client height still gets a viewport
-    EXPECT_EQ(WindowProc(nullptr, WM_SIZE, SIZE_RESTORED, MAKELPARAM(65535, 0)), 0);
-    std::vector<std::string> expected(PROJECTION_AND_GL_STATE.begin(),
-                                      PROJECTION_AND_GL_STATE.begin() + 6);
-    expected[0] = "glViewport 0 0 65535 1";
-    EXPECT_EQ(GlLog(), expected);
+// Scripted runs of the loop: what happens at the third empty queue (and, for
+// the F1 key, at the first), how many frames are drawn and shown, and how many
+// windows are made and taken down.
+TEST(RunMainLoop, AsksTheQuestionThenDrawsShowsSwitchesAndEnds) {
+    const struct {
+        const char *how;
+        int answer; // to the question; 0: the box could not be shown
+        void (*before)(), (*atFirstIdle)(), (*atThirdIdle)();
+        size_t frames, shown, made, destroyed;
+    } cases[] = {
+        // A quit waiting up front ends the loop before any frame.
+        {"quit", IDYES, [] { Win32Post(WM_QUIT); }, [] {}, [] {}, 0, 0, 1, 1},
+        {"close", IDNO, [] {}, [] {}, [] { Win32Post(WM_CLOSE); }, 2, 2, 1, 1},
+        // The frame that chose "exit" is drawn but never shown.
+        {"exit", 0, [] {}, [] {}, [] { screen = SCREEN_EXIT; }, 3, 2, 1, 1},
+        // A minimised window draws nothing but keeps presenting.
+        {"minimised", IDNO, [] { Win32Post(WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, 1)); }, [] {},
+         [] { PostQuitMessage(0); }, 0, 2, 1, 1},
+        // One switch for one key-down, and the key is cleared.
+        {"F1", IDNO, [] {}, PressF1, [] { PostQuitMessage(0); }, 1, 1, 2, 2},
+        // A failed window ends the loop at once, with no second teardown.
+        {"no window", IDNO, [] { win32Failing = {"CreateWindowExA"}; }, [] {}, [] {}, 0, 0, 1, 0},
+        {"no window after F1", IDNO, [] {}, [] { PressF1(), win32Failing = {"CreateWindowExA"}; },
+         [] {}, 1, 1, 2, 1},
+    };
+    for (const auto &c : cases) {
+        ResetGameState();
+        messageBoxAnswers = {c.answer};
+        keys[VK_LEFT] = BOOL_TRUE;
+        c.before();
+        win32OnIdle = [&c](int n) { (n == 1 ? c.atFirstIdle : n == 3 ? c.atThirdIdle : [] {})(); };
+        EXPECT_EQ(RunMainLoop(), 0) << c.how;
+        ExpectBox(0, "Fullsrceen?", "Little questioN", MB_YESNO | MB_ICONQUESTION);
+        const bool switched = c.made == 2;
+        EXPECT_EQ(fullscreen, (c.answer == IDNO) == switched ? BOOL_TRUE : FALSE) << c.how;
+        EXPECT_EQ(GlCountNamed("glClear"), c.frames) << c.how;
+        EXPECT_EQ(Win32CallCount("SwapBuffers"), c.shown) << c.how;
+        EXPECT_EQ(Win32CallCount("CreateWindowExA"), c.made) << c.how;
+        EXPECT_EQ(Win32CallCount("DestroyWindow"), c.destroyed) << c.how;
+        EXPECT_EQ(win32Calls.back(), c.destroyed == c.made ? "UnregisterClassA" : "MessageBoxA");
+        EXPECT_EQ(keys[VK_F1] * 10 + keys[VK_LEFT], BOOL_TRUE) << c.how; // the rest survives
+    }
 }
