@@ -6,11 +6,8 @@
 start_game_windowed q
 wait_until 20 is_menu || fail "no menu after the question"
 hold q
-if game_wait 10; then
-    [ "$code" -eq 0 ] || fail "Q: exit code $code, expected 0"
-else
-    fail "Q on the menu did not end the game"
-fi
+game_wait 10 || fail "Q on the menu did not end the game"
+[ "$code" -eq 0 ] || fail "Q: exit code $code, expected 0"
 
 start_game_windowed quit_entry
 wait_until 20 is_menu || fail "no menu after the question"
@@ -19,10 +16,7 @@ sleep 1.2 # the cursor settles before the next move is taken
 hold Down
 sleep 1.2
 hold Return
-if game_wait 10; then
-    [ "$code" -eq 0 ] || fail "the quit entry: exit code $code, expected 0"
-else
-    fail "Down, Down, Enter did not end the game"
-fi
+game_wait 10 || fail "Down, Down, Enter did not end the game"
+[ "$code" -eq 0 ] || fail "the quit entry: exit code $code, expected 0"
 
 finish

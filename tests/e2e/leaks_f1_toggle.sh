@@ -27,84 +27,55 @@ fi
 (cd "$dir" && exec setsid timeout -s KILL 280 "${runner[@]}" "$game" >out.txt 2>err.txt) &
 game_pid=$!
 
-# The game process itself (under timeout, and under valgrind when there).
-game_process() { pgrep -P "$game_pid" | head -n 1; }
-fd_count() { ls "/proc/$1/fd" | wc -l; }
-map_count() { wc -l <"/proc/$1/maps"; }
 # The X resources of the game's connection, by type ("WINDOW=1 GC=2 ...").
 xres="$scratch/xres_types"
 cc -O1 -o "$xres" "$src/tests/e2e/xres_types.c" -lX11 -lXRes 2>"$scratch/xres_build.log" ||
     { echo "xres_types not built (libxres-dev missing?): X resources not compared"; xres=""; }
-x_resources() { [ -n "$xres" ] && "$xres" "$1"; }
 # One type's count from such a line (0 when absent).
 count_of() { grep -o "\b$1=[0-9]*" <<<"$2" | cut -d= -f2 | grep . || echo 0; }
 
 answer_box "Little questioN" Escape || fail "no full-screen question"
 win=$(wait_window "vorta kemi" 120) || { fail "no game window"; finish; }
 
-window_changed() {
-    local w
-    w=$(window_named "vorta kemi")
-    [ -n "$w" ] && [ "$w" != "$1" ]
-}
 # One F1 switch: F1 is held until the game window has been replaced (under
 # valgrind a frame takes long), and the new window is printed.
 switch() {
     focus_window "$1" || return 1
     xdotool keydown F1
-    wait_until 90 window_changed "$1"
+    wait_until 90 new_window "$1"
     local changed=$?
     xdotool keyup F1
     [ "$changed" -eq 0 ] && window_named "vorta kemi"
 }
-# Full screen covers the screen from (0, 0); a framed window sits lower.
-full_screen() {
-    local x y w h
-    read -r x y w h < <(geometry "$1")
-    [ "$x $y $w $h" = "0 0 800 600" ]
-}
-framed() {
-    local x y w h
-    read -r x y w h < <(geometry "$1")
-    [ "$w $h" = "800 600" ] && [ "$y" -gt 0 ]
-}
 
-# Counts while the game runs on: a frame in flight holds a buffer or a shared
-# memory segment for a moment, so of five looks a second apart the smallest
-# counts are kept (what a leak adds never goes away again).
-sample() {
-    local n f m line total best=""
+# Counts of the game process while it runs on: a frame in flight holds a
+# buffer or a shared memory segment for a moment, so of five looks a second
+# apart the smallest counts are kept (what a leak adds never goes away again).
+sample() { # window; sets fds, maps, xres_line
+    local pid n f m line total best=""
+    pid=$(pgrep -P "$game_pid" | head -n 1) # under timeout, and under valgrind when there
     fds="" maps="" xres_line=""
     for n in 1 2 3 4 5; do
-        f=$(fd_count "$1") m=$(map_count "$1")
-        line=$(x_resources "$2")
+        f=$(ls "/proc/$pid/fd" | wc -l) m=$(wc -l <"/proc/$pid/maps")
+        line=$([ -n "$xres" ] && "$xres" "$1")
         total=$(grep -o '=[0-9]*' <<<"$line" | tr -d = | awk '{t += $1} END {print t + 0}')
         [ -z "$fds" ] || [ "$f" -lt "$fds" ] && fds=$f
         [ -z "$maps" ] || [ "$m" -lt "$maps" ] && maps=$m
-        if [ -z "$best" ] || [ "${total:-0}" -lt "$best" ]; then
-            best=${total:-0}
-            xres_line=$line
-        fi
+        [ -z "$best" ] || [ "$total" -lt "$best" ] && best=$total xres_line=$line
         sleep 1
     done
 }
 
-pid=""
 for i in $(seq 1 20); do
     win=$(switch "$win") || { fail "switch $i did not make a new window"; break; }
     # Odd switches go to full screen, even ones back: one switch per F1.
     # (The window manager may take a moment to place the new window.)
-    if [ $((i % 2)) -eq 1 ]; then
-        wait_until 20 full_screen "$win" || fail "switch $i: not full screen: $(geometry "$win")"
-    else
-        wait_until 20 framed "$win" || fail "switch $i: still full screen"
-    fi
+    mode=$([ $((i % 2)) -eq 1 ] && echo full || echo framed)
+    wait_until 20 placed "$win" "$mode" || fail "switch $i: not $mode: $(geometry "$win")"
     if [ "$i" -eq 2 ] || [ "$i" -eq 20 ]; then
         sleep 1 # let the new window settle before counting
-        pid=$(game_process)
-        sample "$pid" "$win"
-        eval "fds_$i=$fds maps_$i=$maps"
-        eval "xres_$i=\"$xres_line\""
+        sample "$win"
+        eval "fds_$i=$fds maps_$i=$maps xres_$i=\"$xres_line\""
     fi
 done
 echo "after 2 switches: fds=${fds_2:-?} maps=${maps_2:-?} X resources: ${xres_2:-?}"
@@ -113,42 +84,33 @@ echo "after 20 switches: fds=${fds_20:-?} maps=${maps_20:-?} X resources=${xres_
     fail "file descriptors grew from ${fds_2:-?} to ${fds_20:-?}"
 # Mappings come and go with the driver's buffers; a leaked context or window
 # would add several for every switch.
-if [ -n "${maps_2:-}" ] && [ -n "${maps_20:-}" ] && [ "$maps_20" -gt $((maps_2 + 8)) ]; then
+[ -n "${maps_2:-}" ] && [ -n "${maps_20:-}" ] && [ "$maps_20" -gt $((maps_2 + 8)) ] &&
     fail "memory mappings grew from $maps_2 to $maps_20"
-fi
-# No kind of X resource grows, but colormaps: SDL's X11 window
-# code makes two per window and never frees them (the server frees them when
-# the game disconnects), which the game cannot help.
+# No kind of X resource grows, but colormaps: SDL's X11 window code makes two
+# per window and never frees them (the server frees them when the game
+# disconnects), which the game cannot help.
 if [ -n "$xres" ]; then
     for type in $(tr ' ' '\n' <<<"${xres_2:-} ${xres_20:-}" | cut -d= -f1 | sort -u); do
-        [ "$type" = COLORMAP ] && continue
         a=$(count_of "$type" "${xres_2:-}") b=$(count_of "$type" "${xres_20:-}")
-        [ "$b" -le "$a" ] || fail "X resources of type $type grew from $a to $b"
+        [ "$type" = COLORMAP ] || [ "$b" -le "$a" ] || fail "X resources of type $type grew from $a to $b"
     done
     [ "$(count_of GLXContext "${xres_20:-}")" -le 1 ] || fail "more than one GL context: ${xres_20:-}"
-    echo "colormaps (SDL's, freed at exit): $(count_of COLORMAP "${xres_2:-}") -> $(count_of COLORMAP "${xres_20:-}")"
 fi
 
 # Q is held until the game has gone (a frame under valgrind takes long).
 focus_window "$win" && xdotool keydown q
 main_pid=$game_pid
-game_wait 120
-ended=$?
+game_wait 120 || fail "the game did not end after Q"
 xdotool keyup q 2>/dev/null
-if [ "$ended" -eq 0 ]; then
-    [ "$code" -eq 0 ] || fail "exit code $code after Q: $(tail -n 5 "$dir/err.txt")"
-else
-    fail "the game did not end after Q"
-fi
-size_after=$(screen_size)
-[ "$size_before" = "$size_after" ] || fail "screen size was $size_before, is $size_after"
+[ "$code" -eq 0 ] || fail "exit code $code after Q: $(tail -n 5 "$dir/err.txt")"
+[ "$size_before" = "$(screen_size)" ] || fail "screen size was $size_before, is $(screen_size)"
 
 # A definite leak, or a bad memory access, is the game's own when the first
 # frame above the allocator or the C library's copy and compare functions is
 # in the game's code.
 if [ ${#runner[@]} -gt 0 ]; then
     ours=$(cd "$src" && ls core/*.cpp platform/*.cpp platform/win32/*.cpp game/*.cpp \
-        render/*.cpp sound/*.cpp 2>/dev/null | xargs -n 1 basename | paste -sd'|')
+        render/*.cpp sound/*.cpp app/*.cpp 2>/dev/null | xargs -n 1 basename | paste -sd'|')
     awk -v ours="($ours):[0-9]+\\\\)" -v game="(in $game)" '
         /definitely lost in loss record|Invalid (read|write|free)|Mismatched free|overlap/ {
             inrecord = 1; decided = 0; record = $0; next

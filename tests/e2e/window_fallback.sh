@@ -27,10 +27,7 @@ game_start "$(prepare_run fallback_no)"
 answer_box "Little questioN" Return || fail "no: no full-screen question"
 answer_box "Tolm GL" Escape || fail "no: no windowed-mode question"
 answer_box "Error" Return || fail "no: no closing message"
-if game_wait 10; then
-    [ "$code" -eq 0 ] || fail "no: exit code $code"
-else
-    fail "no: the game did not end"
-fi
+game_wait 10 || fail "no: the game did not end"
+[ "$code" -eq 0 ] || fail "no: exit code $code"
 has_window "vorta kemi" && fail "no: a game window exists"
 finish

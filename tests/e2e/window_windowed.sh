@@ -23,10 +23,7 @@ if [ -n "$win" ]; then
     game_running || fail "the game ended after minimise and restore"
 
     close_window "$win"
-    if game_wait 5; then
-        [ "$code" -eq 0 ] || fail "exit code $code after closing the window"
-    else
-        fail "the game did not end after closing its window"
-    fi
+    game_wait 5 || fail "the game did not end after closing its window"
+    [ "$code" -eq 0 ] || fail "exit code $code after closing the window"
 fi
 finish
