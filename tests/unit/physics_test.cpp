@@ -3,6 +3,7 @@
 // an ordinary run (jump, gravity, push, friction, camera, steps per frame).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "core/game_state.h"
@@ -13,11 +14,11 @@ namespace {
 
 constexpr double ON_FLOOR = 19; // centre height resting on row 10
 
-// A level with one unbroken floor in row 10.
+// A level with an unbroken floor in rows 10 and 11 (so that a search past the
+// last column, into the next row, would find one).
 void FlatFloor(double scroll, double x, double y, double vy) {
     ResetGameState();
-    for (int c = 0; c < GRID_COLS; ++c)
-        mapGrid[10 * GRID_COLS + c] = CELL_BLOCK;
+    std::fill(mapGrid + 10 * GRID_COLS, mapGrid + GRID_CELLS, CELL_BLOCK);
     scrollX = scroll, playerX = x, playerY = y, playerVY = vy, gravity = 0.001;
 }
 
