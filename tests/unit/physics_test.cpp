@@ -61,3 +61,13 @@ TEST(Physics, BoundsHoldWhateverThePosition) {
         }
     }
 }
+
+// The step count is worked out in 64 bits: a last step far ahead of the frame
+// (game time past 2^31 ms) runs none, where 32 bits would wrap to a few.
+TEST(Physics, ALastStepFarAheadRunsNoStep) {
+    FlatFloor(0, 20, 5, 0); // in the air: a step would move it
+    lastStepTick = 0xFFFFFFF0u;
+    StepPlayer(100);
+    EXPECT_EQ(playerY, 5);
+    EXPECT_EQ(lastStepTick, 100u);
+}
