@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "platform/win32/win32.h"
+#include "win32/win32.h"
 #include "sound/fsound.h"
 
 constexpr int GRID_ROWS = 12;

@@ -1,7 +1,7 @@
 // The do-nothing backend's one setting: the tick count it reports.
 #pragma once
 
-#include "platform/win32/win32.h"
+#include "win32/win32.h"
 
 // What GetTickCount reports; programs that only draw or search set it.
 extern DWORD nullTick;

@@ -3,7 +3,7 @@
 // with the meaning the game relies on:
 //   kernel      GetModuleHandleA (null: the program's module), GetTickCount (ms
 //               in whole ticks of 5 ms, 32 bits, wrapping: see
-//               platform/win32/frame_pacing.h), ExitProcess (ends the process
+//               win32/frame_pacing.h), ExitProcess (ends the process
 //               with the code);
 //   windows     LoadIconA, LoadCursorA, RegisterClassA, UnregisterClassA,
 //               AdjustWindowRectEx, CreateWindowExA (sends WM_CREATE-time
@@ -21,7 +21,7 @@
 //               wglCreateContext, wglMakeCurrent, wglDeleteContext.
 // Beside them the kernel's file calls (CreateFileA, ReadFile, GetFileType,
 // GetFileAttributesA, CloseHandle, GetLastError) and the C runtime's
-// _controlfp; on a POSIX system platform/win32/win32_posix.cpp gives those to
+// _controlfp; on a POSIX system win32/win32_posix.cpp gives those to
 // every backend, this one included.
 // Here every window call fails, so the game says why and ends; the tick count
 // is whatever the program sets in nullTick.

@@ -17,7 +17,7 @@
 #include "bench/common/scenes.h"
 #include "core/game_state.h"
 #include "game/screens.h"
-#include "platform/win32/win32.h"
+#include "win32/win32.h"
 #include "sound/fsound.h"
 #include "tools/headless/headless.h"
 #include "null/null_backend.h"

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/win32/win32.h"
+#include "win32/win32.h"
 
 struct MessageBoxRecord {
     std::string text, caption;

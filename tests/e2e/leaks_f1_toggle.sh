@@ -109,7 +109,7 @@ xdotool keyup q 2>/dev/null
 # frame above the allocator or the C library's copy and compare functions is
 # in the game's code.
 if [ ${#runner[@]} -gt 0 ]; then
-    ours=$(cd "$src" && ls core/*.cpp platform/*.cpp platform/win32/*.cpp game/*.cpp \
+    ours=$(cd "$src" && ls core/*.cpp platform/*.cpp win32/*.cpp game/*.cpp \
         render/*.cpp sound/*.cpp app/*.cpp 2>/dev/null | xargs -n 1 basename | paste -sd'|')
     awk -v ours="($ours):[0-9]+\\\\)" -v game="(in $game)" '
         /definitely lost in loss record|Invalid (read|write|free)|Mismatched free|overlap/ {

@@ -16,10 +16,10 @@ fi
 
 fuzzer="$work/grid_fuzzer"
 sources=("$src/tests/fuzz/grid_fuzzer.cpp" "$src/core/grid_reader.cpp" "$src/core/grid_file.cpp"
-    "$src/platform/win32/win32_posix.cpp")
+    "$src/win32/win32_posix.cpp")
 stale=0
 [ -x "$fuzzer" ] || stale=1
-for f in "${sources[@]}" "$src"/core/*.h "$src/platform/win32/win32.h"; do
+for f in "${sources[@]}" "$src"/core/*.h "$src/win32/win32.h"; do
     [ "$f" -nt "$fuzzer" ] && stale=1
 done
 if [ "$stale" -eq 1 ]; then

@@ -8,7 +8,7 @@
 
 #include "core/game_state.h"
 #include "game/physics.h"
-#include "platform/win32/frame_pacing.h"
+#include "win32/frame_pacing.h"
 #include "tests/doubles/test_support.h"
 
 namespace {

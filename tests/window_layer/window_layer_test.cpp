@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/win32/win32.h"
+#include "win32/win32.h"
 
 namespace {
 

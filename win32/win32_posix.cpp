@@ -9,7 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "platform/win32/win32.h"
+#include "win32/win32.h"
 
 #if defined(__i386__) || defined(__x86_64__)
 #include <fpu_control.h>

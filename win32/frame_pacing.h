@@ -15,7 +15,7 @@
 
 #include <cstdint>
 
-#include "platform/win32/win32.h"
+#include "win32/win32.h"
 
 // Milliseconds per tick of GetTickCount: one physics step.
 constexpr uint64_t TICK_MS = 5;

@@ -15,7 +15,7 @@
 // (frame_pacing.h says why). While nothing can be drawn, an empty message queue
 // waits a moment for the next event instead of handing back at once, so that
 // a minimised game does not spin.
-#include "platform/win32/win32.h"
+#include "win32/win32.h"
 
 #include <SDL2/SDL.h>
 #include <atomic>
@@ -33,7 +33,7 @@
 #include <thread>
 #include <unistd.h>
 
-#include "platform/win32/frame_pacing.h"
+#include "win32/frame_pacing.h"
 
 namespace {
 
