@@ -10,7 +10,7 @@
 #include "sound/fsound.h"
 
 float FSOUND_GetVersion() {
-    return 3.75f;
+    return FSOUND_VERSION;
 }
 signed char FSOUND_Init(int, int, unsigned int) {
     return 1;

@@ -5,9 +5,9 @@
 // address of its slot. A play on a fixed channel halts what the channel played
 // and starts from the top. WAV files are decoded here, MP3 files through the
 // MP3 codec that comes with Windows (ACM), both once, at load, into stereo at
-// the mixing rate. Only plain files of at most 16 MB holding at most a minute
-// of sound are loaded; anything else loads as a missing file. Without an audio
-// device every call is a quiet no-op: loads give null handles, plays nothing.
+// the mixing rate, within the limits of mixer_core.h (a plain file of at most
+// 16 MB holding at most a minute of sound). Without an audio device every call
+// is a quiet no-op: loads give null handles, plays nothing.
 #include "sound/fsound.h"
 
 #include <windows.h>
@@ -24,23 +24,14 @@ struct FSOUND_SAMPLE {
     MixerSound sound;
     bool loaded;
     bool loop;
-    unsigned mode;
 };
 
 namespace {
 
-constexpr float FSOUND_LAYER_VERSION = 3.75f;
-constexpr int FSOUND_FREE = -1;
-constexpr unsigned FSOUND_LOOP_BIDI = 4; // ping-pong: played here as a plain loop
-constexpr int SAMPLE_SLOTS = 64;
-constexpr int MIN_RATE = 8000;
-constexpr int MAX_RATE = 192000;
-constexpr LONGLONG MAX_FILE_BYTES = 16 << 20;
-constexpr double MAX_SECONDS = 60.0;
 constexpr int BUFFERS = 4;
 constexpr int BUFFER_FRAMES = 1024; // about 23 ms at 44.1 kHz
 
-FSOUND_SAMPLE slots[SAMPLE_SLOTS];
+FSOUND_SAMPLE slots[SOUND_SLOTS];
 bool audioOpen = false;
 int mixRate = 0;
 
@@ -56,17 +47,6 @@ FSOUND_SAMPLE *SlotOf(FSOUND_SAMPLE *sample) {
         if (&slot == sample)
             return &slot;
     return nullptr;
-}
-
-bool ModeLoops(unsigned mode) {
-    return (mode & (FSOUND_LOOP_NORMAL | FSOUND_LOOP_BIDI)) != 0;
-}
-
-int FreeSlot() {
-    for (int i = 0; i < SAMPLE_SLOTS; ++i)
-        if (!slots[i].loaded)
-            return i;
-    return -1;
 }
 
 void FillAndQueue(WAVEHDR &header) {
@@ -86,36 +66,11 @@ DWORD WINAPI FeedDevice(void *) {
     }
 }
 
-// The whole file, read once; empty unless it is a plain file on a disk of at
-// most MAX_FILE_BYTES (never a device, a pipe or a folder).
-std::vector<unsigned char> ReadSoundFile(const char *fileName) {
-    std::vector<unsigned char> bytes;
-    HANDLE file = CreateFileA(fileName, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return bytes;
-    LARGE_INTEGER size;
-    if (GetFileType(file) == FILE_TYPE_DISK && GetFileSizeEx(file, &size) &&
-        size.QuadPart <= MAX_FILE_BYTES) {
-        bytes.resize(static_cast<size_t>(size.QuadPart));
-        size_t got = 0;
-        DWORD n = 0;
-        while (got < bytes.size() &&
-               ReadFile(file, bytes.data() + got, static_cast<DWORD>(bytes.size() - got), &n,
-                        nullptr) &&
-               n > 0)
-            got += n;
-        bytes.resize(got); // a file that shrank meanwhile: what was there
-    }
-    CloseHandle(file);
-    return bytes;
-}
-
 // An MP3 stream through the ACM codec into 16-bit PCM, then to the mixer's
 // form. The stream was measured before, so the output is bounded.
 bool DecodeMp3(const std::vector<unsigned char> &bytes, MixerSound *out) {
     Mp3Stream stream;
-    if (!MixerFindMp3(bytes.data(), bytes.size(), MAX_SECONDS, &stream))
+    if (!MixerFindMp3(bytes.data(), bytes.size(), &stream))
         return false;
     MPEGLAYER3WAVEFORMAT source{};
     source.wfx.wFormatTag = WAVE_FORMAT_MPEGLAYER3;
@@ -144,7 +99,8 @@ bool DecodeMp3(const std::vector<unsigned char> &bytes, MixerSound *out) {
                       ACM_STREAMOPENF_NONREALTIME) != 0)
         return false;
     // A minute of the file's own rate and channels is the most it may give.
-    const size_t limit = static_cast<size_t>(MAX_SECONDS * stream.rate + 1152) * pcm.nBlockAlign;
+    const size_t limit =
+        static_cast<size_t>(SOUND_MAX_SECONDS * stream.rate + 1152) * pcm.nBlockAlign;
     constexpr DWORD IN_CHUNK = 16 * 1024;
     DWORD outChunk = 0;
     bool ok = acmStreamSize(acm, IN_CHUNK, &outChunk, ACM_STREAMSIZEF_SOURCE) == 0;
@@ -194,20 +150,19 @@ bool DecodeSoundFile(const char *fileName, MixerSound *out) {
     const std::vector<unsigned char> bytes = ReadSoundFile(fileName);
     if (bytes.empty())
         return false;
-    return MixerDecodeWav(bytes.data(), bytes.size(), mixRate, MAX_SECONDS, out) ||
-           DecodeMp3(bytes, out);
+    return MixerDecodeWav(bytes.data(), bytes.size(), mixRate, out) || DecodeMp3(bytes, out);
 }
 
 } // namespace
 
 float FSOUND_GetVersion() {
-    return FSOUND_LAYER_VERSION;
+    return FSOUND_VERSION;
 }
 
 signed char FSOUND_Init(int rate, int, unsigned int) {
     if (audioOpen)
         return 1;
-    if (rate < MIN_RATE || rate > MAX_RATE)
+    if (rate < SOUND_MIN_RATE || rate > SOUND_MAX_RATE)
         return 0;
     WAVEFORMATEX format{};
     format.wFormatTag = WAVE_FORMAT_PCM;
@@ -263,9 +218,8 @@ FSOUND_SAMPLE *FSOUND_Sample_Load(int index, const char *fileName, unsigned int 
                                   int) {
     if (!audioOpen || fileName == nullptr)
         return nullptr;
-    if (index == FSOUND_FREE)
-        index = FreeSlot();
-    if (index < 0 || index >= SAMPLE_SLOTS)
+    index = SoundSlotFor(index, [](int i) { return slots[i].loaded; });
+    if (index < 0)
         return nullptr;
     MixerSound decoded;
     if (!DecodeSoundFile(fileName, &decoded))
@@ -276,8 +230,7 @@ FSOUND_SAMPLE *FSOUND_Sample_Load(int index, const char *fileName, unsigned int 
     slot.sound.samples.swap(decoded.samples);
     LeaveCriticalSection(&mixerLock);
     slot.loaded = true;
-    slot.mode = inputMode;
-    slot.loop = ModeLoops(inputMode);
+    slot.loop = SoundModeLoops(inputMode);
     return &slot;
 }
 
@@ -285,8 +238,7 @@ signed char FSOUND_Sample_SetMode(FSOUND_SAMPLE *sample, unsigned int mode) {
     FSOUND_SAMPLE *slot = SlotOf(sample);
     if (slot == nullptr || !slot->loaded)
         return 0;
-    slot->mode = mode;
-    slot->loop = ModeLoops(mode);
+    slot->loop = SoundModeLoops(mode);
     return 1;
 }
 

@@ -1,9 +1,12 @@
-// The device-free part of the Windows sound layer: channels, mixing and file
-// decoding. See mixer_core.h.
+// The device-free part of the sound layers: the limits on sound files, and the
+// Windows layer's channels, mixing and file decoding. See mixer_core.h.
 #include "sound/mixer_core.h"
 
 #include <algorithm>
 #include <cstring>
+
+#include "sound/fsound.h"
+#include "win32/win32.h"
 
 MixerChannel mixerChannels[MIXER_CHANNELS];
 
@@ -48,6 +51,43 @@ int16_t WavSample(const unsigned char *p, int bits, bool isFloat) {
 }
 
 } // namespace
+
+int SoundSlotFor(int index, bool (*taken)(int slot)) {
+    if (index == FSOUND_FREE) {
+        index = 0;
+        while (index < SOUND_SLOTS && taken(index))
+            ++index;
+    }
+    return index >= 0 && index < SOUND_SLOTS ? index : -1;
+}
+
+bool SoundModeLoops(unsigned mode) {
+    return (mode & (FSOUND_LOOP_NORMAL | FSOUND_LOOP_BIDI)) != 0;
+}
+
+std::vector<unsigned char> ReadSoundFile(const char *fileName) {
+    std::vector<unsigned char> bytes;
+    HANDLE file = CreateFileA(fileName, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return bytes;
+    if (GetFileType(file) == FILE_TYPE_DISK) {
+        // Piece by piece up to a piece past the limit, so that a larger file
+        // (or one that grows meanwhile) costs no more than that to refuse.
+        constexpr DWORD PIECE = 64 * 1024;
+        size_t got = 0;
+        DWORD n = 0;
+        do {
+            bytes.resize(got + PIECE);
+            if (!ReadFile(file, bytes.data() + got, PIECE, &n, nullptr))
+                n = 0; // what was read before the failure
+            got += n;
+        } while (n > 0 && got <= SOUND_MAX_FILE_BYTES);
+        bytes.resize(got <= SOUND_MAX_FILE_BYTES ? got : 0);
+    }
+    CloseHandle(file);
+    return bytes;
+}
 
 void MixerReset() {
     for (MixerChannel &c : mixerChannels)
@@ -136,8 +176,7 @@ void MixerConvertPcm16(const int16_t *pcm, size_t frames, int channels, int sour
     }
 }
 
-bool MixerDecodeWav(const unsigned char *data, size_t size, int rate, double maxSeconds,
-                    MixerSound *out) {
+bool MixerDecodeWav(const unsigned char *data, size_t size, int rate, MixerSound *out) {
     if (size < 12 || std::memcmp(data, "RIFF", 4) != 0 || std::memcmp(data + 8, "WAVE", 4) != 0)
         return false;
     uint16_t format = 0, channels = 0, blockAlign = 0, bits = 0;
@@ -168,7 +207,7 @@ bool MixerDecodeWav(const unsigned char *data, size_t size, int rate, double max
         blockAlign < channels * (bits / 8))
         return false;
     const size_t frames = sampleBytes / blockAlign;
-    if (static_cast<double>(frames) / sourceRate > maxSeconds)
+    if (static_cast<double>(frames) / sourceRate > SOUND_MAX_SECONDS)
         return false;
     const int used = std::min<int>(channels, 2);
     std::vector<int16_t> pcm16(frames * used);
@@ -211,30 +250,36 @@ bool Mp3Frame(const unsigned char *h, size_t *bytes, int *samples, Mp3Stream *in
 
 } // namespace
 
-bool MixerFindMp3(const unsigned char *data, size_t size, double maxSeconds, Mp3Stream *out) {
+bool MixerFindMp3(const unsigned char *data, size_t size, Mp3Stream *out) {
     size_t at = 0;
-    // ID3v2 tags: ten bytes of header, then a length in 7-bit bytes.
-    while (at + 10 <= size && std::memcmp(data + at, "ID3", 3) == 0) {
-        const unsigned char *t = data + at;
-        const size_t length =
-            (t[6] & 0x7F) << 21 | (t[7] & 0x7F) << 14 | (t[8] & 0x7F) << 7 | (t[9] & 0x7F);
-        at += 10 + length + ((t[5] & 0x10) ? 10 : 0);
+    // ID3v2 tags: ten bytes of header, a length in 7-bit bytes, and ten more
+    // bytes when a footer is flagged.
+    while (size - at >= 10 && std::memcmp(data + at, "ID3", 3) == 0) {
+        const unsigned char *tag = data + at;
+        if ((tag[6] | tag[7] | tag[8] | tag[9]) & 0x80)
+            return false; // not a tag's length
+        const size_t tagBytes =
+            10 + (size_t{tag[6]} << 21 | size_t{tag[7]} << 14 | tag[8] << 7 | tag[9]) +
+            (tag[5] & 0x10 ? 10 : 0);
+        if (tagBytes > size - at)
+            return false;
+        at += tagBytes;
     }
     Mp3Stream first{};
     double seconds = 0.0;
     size_t end = at;
-    while (end + 4 <= size) {
+    while (size - end >= 4) {
         size_t bytes;
         int samples;
         Mp3Stream frame;
-        if (!Mp3Frame(data + end, &bytes, &samples, &frame) || end + bytes > size)
+        if (!Mp3Frame(data + end, &bytes, &samples, &frame) || bytes > size - end)
             break;
         if (end == at)
             first = frame;
         else if (frame.rate != first.rate)
             break; // a different stream: not ours to decode
         seconds += static_cast<double>(samples) / frame.rate;
-        if (seconds > maxSeconds)
+        if (seconds > SOUND_MAX_SECONDS)
             return false;
         end += bytes;
     }

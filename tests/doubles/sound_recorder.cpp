@@ -2,7 +2,7 @@
 #include "tests/doubles/sound_recorder.h"
 
 std::vector<SoundCall> soundCalls;
-float soundVersion = 3.75f;
+float soundVersion = FSOUND_VERSION;
 std::set<std::string> soundMissing;
 
 static unsigned char fakeSamples[64]; // FakeSample handles point in here
@@ -15,7 +15,7 @@ static void Log(const char *op, int a = 0, int b = 0, unsigned flags = 0, const 
 void SoundRecorderReset() {
     soundCalls.clear();
     soundCalls.reserve(1 << 16);
-    soundVersion = 3.75f;
+    soundVersion = FSOUND_VERSION;
     soundMissing.clear();
 }
 

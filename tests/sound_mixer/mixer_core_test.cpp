@@ -109,25 +109,25 @@ TEST(Mixer, FilesDecodeToStereoAtTheMixingRateWithinAMinute) {
     // 16-bit mono at half the rate: twice the frames, midway values between.
     MixerSound s;
     auto w = Wav(22050, 16, {0x00, 0x00, 0xE8, 0x03}); // 0, 1000
-    ASSERT_TRUE(MixerDecodeWav(w.data(), w.size(), 44100, 60.0, &s));
+    ASSERT_TRUE(MixerDecodeWav(w.data(), w.size(), 44100, &s));
     EXPECT_EQ(s.samples, (std::vector<int16_t>{0, 0, 500, 500, 1000, 1000, 1000, 1000}));
     // 8-bit: unsigned around 128.
     w = Wav(44100, 8, {128, 255, 0});
-    ASSERT_TRUE(MixerDecodeWav(w.data(), w.size(), 44100, 60.0, &s));
+    ASSERT_TRUE(MixerDecodeWav(w.data(), w.size(), 44100, &s));
     EXPECT_EQ(s.samples, (std::vector<int16_t>{0, 0, 32512, 32512, -32768, -32768}));
 
     // 88 KB claiming 1 Hz would be hours at the mixing rate: refused.
     w = Wav(1, 16, std::vector<unsigned char>(88000, 0));
-    EXPECT_FALSE(MixerDecodeWav(w.data(), w.size(), 44100, 60.0, &s));
+    EXPECT_FALSE(MixerDecodeWav(w.data(), w.size(), 44100, &s));
     w.resize(30);
-    EXPECT_FALSE(MixerDecodeWav(w.data(), w.size(), 44100, 60.0, &s));
+    EXPECT_FALSE(MixerDecodeWav(w.data(), w.size(), 44100, &s));
 
     // The shipped soundtrack is one run of 44.1 kHz stereo frames; four of it
     // back to back are more than a minute.
     std::ifstream in(VK_SOURCE_DIR "/assets/sea.mp3", std::ios::binary);
     std::vector<unsigned char> mp3{std::istreambuf_iterator<char>(in), {}};
     Mp3Stream stream;
-    ASSERT_TRUE(MixerFindMp3(mp3.data(), mp3.size(), 60.0, &stream));
+    ASSERT_TRUE(MixerFindMp3(mp3.data(), mp3.size(), &stream));
     EXPECT_EQ(stream.rate, 44100);
     EXPECT_EQ(stream.channels, 2);
     EXPECT_GT(stream.length, mp3.size() * 9 / 10);
@@ -135,8 +135,8 @@ TEST(Mixer, FilesDecodeToStereoAtTheMixingRateWithinAMinute) {
     for (int i = 0; i < 4; ++i)
         four.insert(four.end(), mp3.begin() + stream.offset,
                     mp3.begin() + stream.offset + stream.length);
-    EXPECT_FALSE(MixerFindMp3(four.data(), four.size(), 60.0, &stream));
-    EXPECT_FALSE(MixerDecodeWav(mp3.data(), mp3.size(), 44100, 60.0, &s));
+    EXPECT_FALSE(MixerFindMp3(four.data(), four.size(), &stream));
+    EXPECT_FALSE(MixerDecodeWav(mp3.data(), mp3.size(), 44100, &s));
 }
 
 } // namespace
