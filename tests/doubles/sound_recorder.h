@@ -1,7 +1,6 @@
 // Recording stand-in for the sound layer: keeps every call in order.
 #pragma once
 
-#include <set>
 #include <string>
 #include <vector>
 
@@ -18,8 +17,7 @@ struct SoundCall {
 };
 
 extern std::vector<SoundCall> soundCalls;
-extern float soundVersion;                 // what GetVersion reports
-extern std::set<std::string> soundMissing; // files whose load gives a null handle
+extern float soundVersion; // what GetVersion reports
 
 void SoundRecorderReset();
 // The fake handle Sample_Load gives for a slot.
