@@ -147,10 +147,10 @@ TEST(Mixer, FilesWithinTheLimitsDecodeAtTheMixingRate) {
         four.insert(four.end(), mp3.begin() + sea.offset, mp3.begin() + sea.offset + sea.length);
     EXPECT_FALSE(MixerFindMp3(four.data(), four.size(), &sea));
 
-    std::ofstream(SCRATCH).close();
-    std::filesystem::resize_file(SCRATCH, SOUND_MAX_FILE_BYTES);
-    EXPECT_EQ(ReadSoundFile(SCRATCH.c_str()).size(), SOUND_MAX_FILE_BYTES);
-    std::filesystem::resize_file(SCRATCH, SOUND_MAX_FILE_BYTES + 1);
+    std::ofstream(SCRATCH).close(); // 16 MB, then a byte more
+    std::filesystem::resize_file(SCRATCH, 16 << 20);
+    EXPECT_EQ(ReadSoundFile(SCRATCH.c_str()).size(), 16u << 20);
+    std::filesystem::resize_file(SCRATCH, (16 << 20) + 1);
     EXPECT_TRUE(ReadSoundFile(SCRATCH.c_str()).empty());
     std::filesystem::remove(SCRATCH);
 }
@@ -170,7 +170,7 @@ TEST(SoundLayer, PlaysWhatTheGameAsksWithinTheLimits) {
     EXPECT_NE(FlatWav(2, 60 * 8000, 100, 8000), nullptr);
     EXPECT_EQ(FlatWav(2, 60 * 8000 + 8, 100, 8000), nullptr);
     EXPECT_EQ(FlatWav(2, RATE, 100, 1), nullptr);
-    EXPECT_EQ(FlatWav(SOUND_SLOTS, 10, 100), nullptr);
+    EXPECT_EQ(FlatWav(64, 10, 100), nullptr);
     EXPECT_EQ(FSOUND_PlaySound(0, FSOUND_Sample_Load(0, "no-such-file.wav", 0, 0, 0)), -1);
 
     cue[31] = FlatWav(31, RATE / 10, 8000);
