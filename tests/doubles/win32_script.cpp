@@ -6,20 +6,18 @@
 #include "tests/doubles/test_support.h"
 
 std::vector<std::string> win32Calls;
-std::vector<MessageBoxRecord> messageBoxes;
-std::deque<int> messageBoxAnswers;
+std::string messageBoxes;
+int messageBoxAnswer = IDYES;
 std::set<std::string> win32Failing;
 DWORD win32Tick = 0;
 std::deque<MSG> win32Queue;
 std::function<void(int)> win32OnIdle;
-int win32IdleCount = 0;
 
 namespace {
+int idleCount = 0;
 WNDPROC windowProc = nullptr; // of the class registered last
 unsigned char fakeObjects[16];
-template <typename H> H Fake(int i) {
-    return reinterpret_cast<H>(&fakeObjects[i]);
-}
+#define FAKE(type, i) reinterpret_cast<type>(&fakeObjects[i])
 
 bool Call(const std::string &name) {
     win32Calls.push_back(name);
@@ -28,12 +26,13 @@ bool Call(const std::string &name) {
 } // namespace
 
 void Win32ScriptReset() {
-    ClearAll(win32Calls, messageBoxes, messageBoxAnswers, win32Failing, win32Tick, win32Queue,
-             win32OnIdle, win32IdleCount, windowProc);
+    ClearAll(win32Calls, messageBoxes, win32Failing, win32Tick, win32Queue, win32OnIdle, idleCount,
+             windowProc);
+    messageBoxAnswer = IDYES;
 }
 
 void Win32Post(UINT message, WPARAM wParam, LPARAM lParam) {
-    win32Queue.push_back(MSG{Fake<HWND>(3), message, wParam, lParam, 0, {}});
+    win32Queue.push_back(MSG{FAKE(HWND, 3), message, wParam, lParam, 0, {}});
 }
 
 size_t Win32CallCount(const std::string &name) {
@@ -45,24 +44,24 @@ size_t Win32CallCount(const std::string &name) {
     type WINAPI name parameters {                                                                  \
         return Call(#name) ? ok : failed;                                                          \
     }
-SCRIPTED(HMODULE, GetModuleHandleA, (LPCSTR), Fake<HMODULE>(0), Fake<HMODULE>(0))
-SCRIPTED(HICON, LoadIconA, (HINSTANCE, LPCSTR), Fake<HICON>(1), Fake<HICON>(1))
-SCRIPTED(HCURSOR, LoadCursorA, (HINSTANCE, LPCSTR), Fake<HCURSOR>(2), Fake<HCURSOR>(2))
+SCRIPTED(HMODULE, GetModuleHandleA, (LPCSTR), nullptr, nullptr)
+SCRIPTED(HICON, LoadIconA, (HINSTANCE, LPCSTR), nullptr, nullptr)
+SCRIPTED(HCURSOR, LoadCursorA, (HINSTANCE, LPCSTR), nullptr, nullptr)
 SCRIPTED(BOOL, UnregisterClassA, (LPCSTR, HINSTANCE), TRUE, FALSE)
 SCRIPTED(BOOL, AdjustWindowRectEx, (RECT *, DWORD, BOOL, DWORD), TRUE, FALSE)
 SCRIPTED(HWND, CreateWindowExA,
          (DWORD, LPCSTR, LPCSTR, DWORD, int, int, int, int, HWND, HMENU, HINSTANCE, void *),
-         Fake<HWND>(3), nullptr)
+         FAKE(HWND, 3), nullptr)
 SCRIPTED(BOOL, DestroyWindow, (HWND), TRUE, FALSE)
 SCRIPTED(BOOL, ShowWindow, (HWND, int), TRUE, FALSE)
 SCRIPTED(BOOL, SetForegroundWindow, (HWND), TRUE, FALSE)
 SCRIPTED(HWND, SetFocus, (HWND w), w, nullptr)
-SCRIPTED(HDC, GetDC, (HWND), Fake<HDC>(4), nullptr)
+SCRIPTED(HDC, GetDC, (HWND), FAKE(HDC, 4), nullptr)
 SCRIPTED(int, ReleaseDC, (HWND, HDC), 1, 0)
 SCRIPTED(BOOL, SwapBuffers, (HDC), TRUE, FALSE)
 SCRIPTED(int, ChoosePixelFormat, (HDC, const PIXELFORMATDESCRIPTOR *), 1, 0)
 SCRIPTED(BOOL, SetPixelFormat, (HDC, int, const PIXELFORMATDESCRIPTOR *), TRUE, FALSE)
-SCRIPTED(HGLRC, wglCreateContext, (HDC), Fake<HGLRC>(5), nullptr)
+SCRIPTED(HGLRC, wglCreateContext, (HDC), FAKE(HGLRC, 5), nullptr)
 SCRIPTED(BOOL, wglDeleteContext, (HGLRC), TRUE, FALSE)
 SCRIPTED(LRESULT, DefWindowProcA, (HWND, UINT, WPARAM, LPARAM), DEFAULT_HANDLING, DEFAULT_HANDLING)
 
@@ -97,27 +96,19 @@ void WINAPI ExitProcess(UINT exitCode) {
 
 int WINAPI MessageBoxA(HWND, LPCSTR text, LPCSTR caption, UINT type) {
     Call("MessageBoxA");
-    messageBoxes.push_back({text ? text : "", caption ? caption : "", type});
-    if (messageBoxAnswers.empty())
-        return (type & 0x0F) == MB_YESNO ? IDYES : IDOK;
-    const int answer = messageBoxAnswers.front();
-    messageBoxAnswers.pop_front();
-    return answer;
+    messageBoxes += std::string(caption) + "|" + text + "|" + std::to_string(type) + "\n";
+    return messageBoxAnswer;
 }
 
-BOOL WINAPI PeekMessageA(MSG *msg, HWND, UINT, UINT, UINT remove) {
-    if (win32Queue.empty()) {
-        ++win32IdleCount;
-        if (win32OnIdle)
-            win32OnIdle(win32IdleCount);
-        if (win32Queue.empty() && win32IdleCount > 1000)
-            win32Queue.push_back(MSG{nullptr, WM_QUIT, RUNAWAY_LOOP, 0, 0, {}});
-        if (win32Queue.empty())
-            return FALSE;
-    }
+BOOL WINAPI PeekMessageA(MSG *msg, HWND, UINT, UINT, UINT) {
+    if (win32Queue.empty() && ++idleCount > 1000) // a loop that never ends
+        PostQuitMessage(0xDEAD);
+    if (win32Queue.empty() && win32OnIdle)
+        win32OnIdle(idleCount);
+    if (win32Queue.empty())
+        return FALSE;
     *msg = win32Queue.front();
-    if (remove & PM_REMOVE)
-        win32Queue.pop_front();
+    win32Queue.pop_front();
     return TRUE;
 }
 

@@ -1,44 +1,78 @@
-// Start-up on the stand-ins: the sound library's set-up, the grid files in
-// order, the menu and the time origin; a missing grid or an old sound library.
+// Start-up on the stand-ins: the sound library's set-up, every way a grid file
+// can fail to load, the soundtrack and the time origin once the grids are in,
+// an old sound library. What loads, and every token's value, is the fuzzer's
+// to check against its own model of the format.
 #include <gtest/gtest.h>
 
 #include <cfenv>
+#include <filesystem>
+#include <fstream>
 #include <string>
-#include <vector>
+#include <sys/stat.h>
 
 #include "app/startup.h"
 #include "core/game_state.h"
+#include "core/grid_file.h"
 #include "tests/doubles/test_support.h"
-#include "tests/unit/scratch_dir.h"
 
 namespace {
 
-const char *const NAMES[] = {"map", "over", "new", "quit", "cred", "time", "pelmox"};
-unsigned char *const GRIDS[] = {mapGrid,  overGrid, newGrid,   quitGrid,
-                                credGrid, timeGrid, pelmoxGrid};
+// A fresh empty folder that is the working directory while it lives.
+struct ScratchDir {
+    std::string pattern = std::filesystem::temp_directory_path() / "vk-test-XXXXXX";
+    std::filesystem::path previous = std::filesystem::current_path(),
+                          path = mkdtemp(pattern.data());
+    std::error_code ignored;
+    ScratchDir() { std::filesystem::current_path(path); }
+    ~ScratchDir() {
+        std::filesystem::current_path(previous), std::filesystem::remove_all(path, ignored);
+    }
+};
 
-// The sound calls as "op a b flags file handle", the handle as the slot it came from.
-std::vector<std::string> SoundLog() {
-    std::vector<std::string> log;
+void Write(const char *name, const std::string &bytes) {
+    std::ofstream(name, std::ios::binary) << bytes;
+}
+
+// LoadGrid on one file: "<number> at <check>" of its one box ("Runtime
+// error ...", OK only, captioned "Error"), when it then ended the process with
+// that number.
+std::string LoadFailure(const char *name) {
+    messageBoxes.clear();
+    try {
+        Grid grid;
+        LoadGrid(grid, name);
+    } catch (const ProcessExit &exit) {
+        const std::string &box = messageBoxes, head = "Error|Runtime error ";
+        if (box.starts_with(head) && box.ends_with("|0\n") &&
+            exit.code == std::stoul(box.substr(20)))
+            return box.substr(head.size(), box.size() - head.size() - 3);
+        return box + "exit " + std::to_string(exit.code);
+    }
+    return "loaded";
+}
+
+// The sound calls as "op a b flags file slot", the handle as the slot it came from.
+std::string SoundLog() {
+    std::string log;
     for (const SoundCall &c : soundCalls) {
         int slot = -1;
         for (int s = 0; s < 64 && c.sample; ++s)
             slot = c.sample == FakeSample(s) ? s : slot;
-        log.push_back(c.op + " " + std::to_string(c.a) + " " + std::to_string(c.b) + " " +
-                      std::to_string(c.flags) + " " + c.file + " " + std::to_string(slot));
+        log += c.op + " " + std::to_string(c.a) + " " + std::to_string(c.b) + " " +
+               std::to_string(c.flags) + " " + c.file + " " + std::to_string(slot) + "\n";
     }
     return log;
 }
 
-// Each grid file holds its place in the load order (1..7); the main loop
-// ends at once, its window class refused.
-int RunGame(const char *missingGrid = "", float version = 3.75f) {
+// Every grid file but `missing` in place; the main loop ends at once, its
+// window class refused.
+int RunGame(float version, const char *missing = "") {
     ResetGameState();
-    for (int i = 0; i < 7; ++i)
-        if (std::string(NAMES[i]) == missingGrid)
-            std::filesystem::remove(NAMES[i]);
+    for (const GridFile &file : GRID_FILES)
+        if (std::string(file.name) == missing)
+            std::filesystem::remove(file.name);
         else
-            ScratchDir::Write(NAMES[i], std::to_string(i + 1) + " 9");
+            Write(file.name, "1");
     soundVersion = version;
     win32Tick = 123456;
     win32Failing.insert("RegisterClassA");
@@ -49,40 +83,64 @@ int RunGame(const char *missingGrid = "", float version = 3.75f) {
     }
 }
 
-const std::vector<std::string> SOUND_SET_UP = {
-    "GetVersion 0 0 0  -1",         "Init 44100 32 0  -1",
-    "SetVolume -3 255 0  -1",       "Sample_Load 0 0 0 fall.wav 0",
-    "Sample_Load 1 0 0 jump.wav 1", "Sample_Load 2 0 0 click.wav 2",
-    "Sample_Load 3 0 0 menu.wav 3", "Sample_Load 31 0 0 sea.mp3 31",
-    "Sample_SetMode 0 0 2  31"};
-
 } // namespace
 
-TEST(Startup, BringsUpSoundGridsAndTimeInOrder) {
+// The box (OK only, captioned "Error") names the error number and the failing
+// check, the process ends with that number, and the file is closed before the box.
+TEST(LoadGrid, EachFailureShowsItsNumberAndEndsWithIt) {
+    ResetGameState();
     ScratchDir dir;
-    EXPECT_EQ(RunGame(), 0); // exactly the required version passes
-    std::vector<std::string> expected = SOUND_SET_UP;
-    expected.push_back("PlaySound 31 0 0  31"); // the soundtrack, once the grids are in
-    EXPECT_EQ(SoundLog(), expected);
-    EXPECT_EQ(
-        (std::vector<FSOUND_SAMPLE *>{fallSound, jumpSound, clickSound, menuSound}),
-        (std::vector<FSOUND_SAMPLE *>{FakeSample(0), FakeSample(1), FakeSample(2), FakeSample(3)}));
-    for (int i = 0; i < 7; ++i)
-        EXPECT_EQ(GRIDS[i][0] * 100 + GRIDS[i][1], (i + 1) * 100 + 9) << NAMES[i];
-    EXPECT_TRUE(IsScreen(SCREEN_MENU));
-    EXPECT_EQ(seaLevel, 27.0);
-    EXPECT_EQ(startTick, 123456u);
-    ASSERT_EQ(messageBoxes.size(), 2u); // the main loop ran, after all of it
-    EXPECT_EQ(messageBoxes[0].text, "Fullsrceen?");
+    const auto openFiles = [] {
+        return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {});
+    };
+    const long openBefore = openFiles();
+    // One bad token for each check, after good ones (the fuzzer checks every
+    // bad token is error 106, not which check it fails).
+    const char *const badTokens[][2] = {{"1 2 1.0 4", "106 at 00A20001"},
+                                        {"0 1 $", "106 at 00A20002"},
+                                        {"-2147483649", "106 at 00A20003"},
+                                        {"$100000000", "106 at 00A20004"}};
+    for (const auto &[bytes, failure] : badTokens) {
+        Write("bad", bytes);
+        EXPECT_EQ(LoadFailure("bad"), failure) << bytes;
+    }
+    // (A missing file and a pipe: the real game's runs.)
+    Write("plain", "1");
+    Write("locked", "1");
+    chmod("locked", 0);
+    std::filesystem::create_directory("folder");
+    std::filesystem::create_symlink("loop", "loop");
+    const char *const files[][2] = {
+        {"nowhere/time", "  3 at 00A10001"},
+        {"plain/time", "  3 at 00A10001"}, // a file for a folder
+        {"folder", "  5 at 00A10002"},
+        {"locked", access("locked", R_OK) ? "  5 at 00A10001" : "loaded"}, // root reads anything
+        {"loop", " 40 at 00A10001"},                                       // the system's number
+        {"/proc/self/mem", "  5 at 00A10003"},                             // a failed read (EIO)
+        {"/dev/zero", "  5 at 00A10005"}, // a device: refused, closed unread
+    };
+    for (const auto &[name, failure] : files)
+        EXPECT_EQ(LoadFailure(name), failure) << name;
+    EXPECT_EQ(openFiles(), openBefore);
+}
 
-    // A missing grid stops everything after it: no soundtrack, no time origin, no window.
-    EXPECT_EQ(RunGame("time"), 2);
-    for (int i = 0; i < 7; ++i)
-        EXPECT_EQ(GRIDS[i][0], i < 5 ? i + 1 : 0) << NAMES[i];
-    EXPECT_EQ(SoundLog(), SOUND_SET_UP);
+TEST(Startup, BringsUpSoundThenGridsThenTheSoundtrackAndTheClock) {
+    ScratchDir dir;
+    EXPECT_EQ(RunGame(3.75f), 0); // exactly the required version passes
+    const std::string setUp = "GetVersion 0 0 0  -1\nInit 44100 32 0  -1\nSetVolume -3 255 0  -1\n"
+                              "Sample_Load 0 0 0 fall.wav 0\nSample_Load 1 0 0 jump.wav 1\n"
+                              "Sample_Load 2 0 0 click.wav 2\nSample_Load 3 0 0 menu.wav 3\n"
+                              "Sample_Load 31 0 0 sea.mp3 31\nSample_SetMode 0 0 2  31\n";
+    EXPECT_EQ(SoundLog(), setUp + "PlaySound 31 0 0  31\n");
+    EXPECT_TRUE(fallSound == FakeSample(0) && jumpSound == FakeSample(1) &&
+                clickSound == FakeSample(2) && menuSound == FakeSample(3));
+    EXPECT_EQ(startTick, 123456u);
+    EXPECT_TRUE(messageBoxes.starts_with("Little questioN|Fullsrceen?|")); // the loop ran last
+
+    // A missing grid ends the run before the soundtrack and the time origin.
+    EXPECT_EQ(RunGame(3.75f, "pelmox"), 2);
+    EXPECT_EQ(SoundLog(), setUp);
     EXPECT_EQ(startTick, 0u);
-    EXPECT_EQ(win32Calls, (std::vector<std::string>{"MessageBoxA", "ExitProcess"}));
-    EXPECT_EQ(messageBoxes[0].text, "Runtime error   2 at 00A10001");
 }
 
 // Older libraries lack what the game relies on: the player is told, and the
@@ -92,15 +150,12 @@ TEST(Startup, AnOldSoundLibraryIsReportedAndNothingElseRuns) {
     ScratchDir dir;
     fesetround(FE_UPWARD);
     feenableexcept(FE_DIVBYZERO | FE_INVALID);
-    EXPECT_EQ(RunGame("", 3.74f), 1);
+    EXPECT_EQ(RunGame(3.74f), 1);
     EXPECT_EQ(fegetexcept(), 0);
     EXPECT_EQ(fegetround(), FE_TONEAREST);
     EXPECT_EQ(soundCalls.size(), 1u);
-    ASSERT_EQ(messageBoxes.size(), 1u);
-    EXPECT_EQ(messageBoxes[0].text,
-              "The sound library is too old: version 3.75 or newer is needed.");
-    EXPECT_EQ(messageBoxes[0].caption, "Error");
-    EXPECT_EQ(messageBoxes[0].type, MB_OK | MB_ICONERROR);
+    EXPECT_EQ(messageBoxes,
+              "Error|The sound library is too old: version 3.75 or newer is needed.|16\n");
     EXPECT_EQ(win32Calls, std::vector<std::string>{"MessageBoxA"});
     EXPECT_EQ(mapGrid[0], 0); // no grid file was opened
 }
