@@ -1,7 +1,8 @@
 // The recording GL: names and arguments of every call, and the balance of glBegin and glEnd.
-#include "tests/doubles/gl_recorder.h"
+#include "tests/doubles/test_support.h"
 
 #include <GL/gl.h>
+#include <algorithm>
 #include <cstring>
 
 std::vector<GlCall> glCalls;
@@ -25,10 +26,8 @@ void GlRecorderReset() {
 }
 
 size_t GlCountNamed(const char *name) {
-    size_t n = 0;
-    for (const GlCall &c : glCalls)
-        n += std::strcmp(c.name, name) == 0;
-    return n;
+    return std::count_if(glCalls.begin(), glCalls.end(),
+                         [name](const GlCall &c) { return std::strcmp(c.name, name) == 0; });
 }
 
 #define RECORDED(name, parameters, ...)                                                            \

@@ -3,7 +3,7 @@
 // they give is replaced too: with the address checks on, a delete left to the
 // library would not match a new replaced here. Over-aligned allocations, which
 // the game never makes, are left to the library, new and delete alike.
-#include "tests/doubles/heap_counter.h"
+#include "tests/doubles/test_support.h"
 
 #include <cstdlib>
 #include <new>

@@ -1,8 +1,6 @@
 // The fresh run every test starts from: program-wide variables and stand-ins reset.
 #include "tests/doubles/test_support.h"
 
-#include <cstring>
-
 #include "core/game_state.h"
 
 void ResetGameState() {

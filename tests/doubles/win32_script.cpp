@@ -1,9 +1,7 @@
 // The scripted window layer: a call log, scripted failures and answers, a queue and a tick.
-#include "tests/doubles/win32_script.h"
+#include "tests/doubles/test_support.h"
 
 #include <algorithm>
-
-#include "tests/doubles/test_support.h"
 
 std::vector<std::string> win32Calls;
 std::string messageBoxes;
@@ -63,6 +61,7 @@ SCRIPTED(int, ChoosePixelFormat, (HDC, const PIXELFORMATDESCRIPTOR *), 1, 0)
 SCRIPTED(BOOL, SetPixelFormat, (HDC, int, const PIXELFORMATDESCRIPTOR *), TRUE, FALSE)
 SCRIPTED(HGLRC, wglCreateContext, (HDC), FAKE(HGLRC, 5), nullptr)
 SCRIPTED(BOOL, wglDeleteContext, (HGLRC), TRUE, FALSE)
+SCRIPTED(BOOL, TranslateMessage, (const MSG *), FALSE, FALSE)
 SCRIPTED(LRESULT, DefWindowProcA, (HWND, UINT, WPARAM, LPARAM), DEFAULT_HANDLING, DEFAULT_HANDLING)
 
 BOOL WINAPI wglMakeCurrent(HDC, HGLRC rc) {
@@ -74,15 +73,12 @@ LONG WINAPI ChangeDisplaySettingsA(DEVMODEA *mode, DWORD) {
                : DISP_CHANGE_BADMODE;
 }
 int WINAPI ShowCursor(BOOL show) {
-    Call(show ? "ShowCursor(TRUE)" : "ShowCursor(FALSE)");
-    return show ? 0 : -1;
+    return Call(show ? "ShowCursor(TRUE)" : "ShowCursor(FALSE)") && show ? 0 : -1;
 }
 
 ATOM WINAPI RegisterClassA(const WNDCLASSA *windowClass) {
-    if (!Call("RegisterClassA"))
-        return 0;
     windowProc = windowClass->lpfnWndProc;
-    return 0xC001;
+    return Call("RegisterClassA") ? 0xC001 : 0;
 }
 
 DWORD WINAPI GetTickCount() {
@@ -112,9 +108,6 @@ BOOL WINAPI PeekMessageA(MSG *msg, HWND, UINT, UINT, UINT) {
     return TRUE;
 }
 
-BOOL WINAPI TranslateMessage(const MSG *) {
-    return FALSE;
-}
 LRESULT WINAPI DispatchMessageA(const MSG *msg) {
     return windowProc ? windowProc(msg->hwnd, msg->message, msg->wParam, msg->lParam) : 0;
 }
