@@ -7,16 +7,13 @@
 
 std::vector<GlCall> glCalls;
 bool glRecording = true;
-int glOpenBlocks = 0;
-int glNestedBegins = 0;
+int glOpenBlocks = 0, glNestedBegins = 0;
 
-namespace {
-void Record(const char *name, double a0 = 0, double a1 = 0, double a2 = 0, double a3 = 0,
-            double a4 = 0, double a5 = 0) {
+static void Record(const char *name, double a0 = 0, double a1 = 0, double a2 = 0, double a3 = 0,
+                   double a4 = 0, double a5 = 0) {
     if (glRecording)
         glCalls.push_back(GlCall{name, {a0, a1, a2, a3, a4, a5}});
 }
-} // namespace
 
 void GlRecorderReset() {
     glCalls.clear();

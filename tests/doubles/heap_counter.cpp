@@ -8,26 +8,20 @@
 #include <cstdlib>
 #include <new>
 
-namespace {
-size_t allocations = 0;
-
-void *Allocate(std::size_t size) {
-    ++allocations;
-    return std::malloc(size == 0 ? 1 : size);
-}
-} // namespace
+static size_t allocations = 0;
 
 size_t HeapAllocationCount() {
     return allocations;
 }
 
+void *operator new(std::size_t size, const std::nothrow_t &) noexcept {
+    ++allocations;
+    return std::malloc(size == 0 ? 1 : size);
+}
 void *operator new(std::size_t size) {
-    if (void *p = Allocate(size))
+    if (void *p = operator new(size, std::nothrow))
         return p;
     throw std::bad_alloc();
-}
-void *operator new(std::size_t size, const std::nothrow_t &) noexcept {
-    return Allocate(size);
 }
 void operator delete(void *p) noexcept {
     std::free(p);

@@ -13,8 +13,6 @@ void ResetGameState() {
 void ResetForPlay() {
     ResetGameState();
     glRecording = false;
-    fallSound = FakeSample(0);
-    jumpSound = FakeSample(1);
-    clickSound = FakeSample(2);
-    menuSound = FakeSample(3);
+    fallSound = FakeSample(0), jumpSound = FakeSample(1);
+    clickSound = FakeSample(2), menuSound = FakeSample(3);
 }

@@ -38,7 +38,7 @@ extern std::vector<std::string> win32Calls; // call names in order; a release or
 // error icon; 36: Yes and No with the question mark; 48: OK with the
 // exclamation mark; 64: OK with the information icon).
 extern std::string messageBoxes;
-extern int messageBoxAnswer;               // what every box answers: IDYES unless set
+extern int messageBoxAnswer; // what every box answers: 0 (none could be shown) unless set
 extern std::set<std::string> win32Failing; // calls that fail (by name)
 extern DWORD win32Tick;                    // what GetTickCount returns
 extern std::deque<MSG> win32Queue;         // messages for PeekMessageA

@@ -5,28 +5,25 @@
 
 std::vector<std::string> win32Calls;
 std::string messageBoxes;
-int messageBoxAnswer = IDYES;
+int messageBoxAnswer = 0;
 std::set<std::string> win32Failing;
 DWORD win32Tick = 0;
 std::deque<MSG> win32Queue;
 std::function<void(int)> win32OnIdle;
 
-namespace {
-int idleCount = 0;
-WNDPROC windowProc = nullptr; // of the class registered last
-unsigned char fakeObjects[16];
+static int idleCount = 0;
+static WNDPROC windowProc = nullptr; // of the class registered last
+static unsigned char fakeObjects[16];
 #define FAKE(type, i) reinterpret_cast<type>(&fakeObjects[i])
 
-bool Call(const std::string &name) {
+static bool Call(const std::string &name) {
     win32Calls.push_back(name);
     return win32Failing.count(name) == 0;
 }
-} // namespace
 
 void Win32ScriptReset() {
-    ClearAll(win32Calls, messageBoxes, win32Failing, win32Tick, win32Queue, win32OnIdle, idleCount,
-             windowProc);
-    messageBoxAnswer = IDYES;
+    ClearAll(win32Calls, messageBoxes, messageBoxAnswer, win32Failing, win32Tick, win32Queue,
+             win32OnIdle, idleCount, windowProc);
 }
 
 void Win32Post(UINT message, WPARAM wParam, LPARAM lParam) {

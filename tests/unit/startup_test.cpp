@@ -34,16 +34,21 @@ void Write(const char *name, const std::string &bytes) {
     std::ofstream(name, std::ios::binary) << bytes;
 }
 
+// The exit code a call ends the process with (ExitProcess throws it), or its result.
+template <typename Call> int ExitCode(Call call) {
+    try {
+        return call();
+    } catch (const ProcessExit &exit) {
+        return static_cast<int>(exit.code);
+    }
+}
+
 // LoadGrid on one file: the exit code it ended the process with, and its box.
 std::string LoadFailure(const char *name) {
     messageBoxes.clear();
-    try {
-        Grid grid;
-        LoadGrid(grid, name);
-    } catch (const ProcessExit &exit) {
-        return std::to_string(exit.code) + " " + messageBoxes;
-    }
-    return "loaded";
+    Grid grid;
+    const int code = ExitCode([&] { return LoadGrid(grid, name), -1; });
+    return code < 0 ? "loaded" : std::to_string(code) + " " + messageBoxes;
 }
 
 // The sound calls as "op a b flags file slot", the handle as the slot it came from.
@@ -69,11 +74,7 @@ int RunGame(float version, const char *missing = "") {
     soundVersion = version;
     win32Tick = 123456;
     win32Failing.insert("RegisterClassA");
-    try {
-        return GameMain();
-    } catch (const ProcessExit &exit) {
-        return static_cast<int>(exit.code);
-    }
+    return ExitCode(GameMain);
 }
 
 } // namespace
