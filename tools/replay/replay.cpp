@@ -50,7 +50,7 @@ bool ParseTime(const std::string &text, int32_t *t) {
 
 int64_t TickTime(int64_t n, int32_t hz) {
     const int64_t ms = n * 1000 / hz;
-    return ms - ms % TICK_MS;
+    return ms - ms % static_cast<int64_t>(TICK_MS);
 }
 
 // Reads a whole grid file; a missing file is not an error (the grid stays empty).

@@ -26,9 +26,7 @@
 #include <vector>
 
 #include "core/game_state.h"
-
-// The tick counter the game reads advances in whole steps of this many ms.
-constexpr int32_t TICK_MS = 5;
+#include "win32/frame_pacing.h"
 
 // The game time of the n-th frame after game time 0 on a display refreshing
 // hz times a second, with frame 0 at game time 0 (on a tick): the frame

@@ -296,8 +296,9 @@ bool ParseOptions(int argc, char **argv, Options *o) {
     if (o->decide == 0)
         o->decide = o->forgiving ? 100 : 50;
     // Every decision must hold at least one frame.
-    const bool frames = o->frameMs > 0 ? o->decide >= o->frameMs && o->decide % o->frameMs == 0
-                                       : o->hz > 0 && o->decide >= 1000 / o->hz + TICK_MS;
+    const bool frames =
+        o->frameMs > 0 ? o->decide >= o->frameMs && o->decide % o->frameMs == 0
+                       : o->hz > 0 && o->decide >= 1000 / o->hz + static_cast<int32_t>(TICK_MS);
     return o->beam > 0 && frames && o->limit > 0 && o->jitter >= 0 && o->jitter <= 1000 &&
            o->tries > 0;
 }
