@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The game's soundtrack as a player hears it: its end runs into its start
-# without a seam.
+# The game's sounds as a player hears them: the effects start and end softly
+# (no click), the soundtrack's end runs into its start without a seam.
 #
 #   check_sounds.sh <source-dir> <scratch-dir (which exists)>
 set -uo pipefail
@@ -35,5 +35,10 @@ for c in $(seq "$(soxi -c "$s/sea.wav")"); do
         "$tail_db - $head_db < 3 && $head_db - $tail_db < 3"
     check "sea.mp3 channel $c: no click at the seam (step $seam, largest nearby $steps)" \
         "$seam <= 1.5 * $steps"
+done
+for e in jump fall menu click; do
+    ends=$(sox "$assets/$e.wav" -t dat - | awk '!/^;/ { v = $2 < 0 ? -$2 : $2; if (n++ == 0) f = v; l = v }
+        END { print f, l, (f < 0.01 && l < 0.01) }')
+    check "$e.wav starts and ends softly (|first| |last| soft: $ends)" "${ends##* } == 1"
 done
 [ "$failures" -eq 0 ]
