@@ -23,9 +23,9 @@ TEST=(
   xvfb openbox xdotool x11-utils imagemagick
   # pacing test: frames counted by the damage they do, the disc read by a debugger
   libxdamage-dev gdb
-  # leak test: key repeat off (xset), X resources by type (X-Resource extension)
-  x11-xserver-utils libxres-dev
-  # hostile-input test: peak memory of a run
+  # window-mode test: key repeat off and modes (xset, xrandr), X resources
+  x11-xserver-utils xrestop
+  # peak memory of every run
   time
   # sound files: generated and checked
   sox libsox-fmt-mp3 lame

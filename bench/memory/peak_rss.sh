@@ -10,7 +10,7 @@ x_start 800x600
 game_start "$(prepare_run rss)"
 answer_box "Little questioN" Escape || fail "no full-screen question"
 win=$(wait_window "vorta kemi" 60) || { fail "no game window"; finish; }
-pid=$(pgrep -P "$game_pid" | head -n 1)
+pid=$(game_process)
 sleep 1
 grep -E '^Vm(HWM|RSS)' "/proc/$pid/status" | sed 's/^/menu: /'
 

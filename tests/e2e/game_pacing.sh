@@ -12,54 +12,44 @@
 . "$(dirname "$0")/lib_pace.sh"
 
 build_frame_rate || { fail "frame counter not built (libxdamage-dev missing?)"; finish; }
-command -v gdb >/dev/null || { fail "gdb is needed to read the disc's position"; finish; }
-
 start_game_on_flat_level
 wait_until 20 is_menu || { fail "no menu after the question"; finish; }
-pid=$(game_process)
-[ -n "$pid" ] || { fail "no game process"; finish; }
-unjudged=""
-within() { awk -v v="$1" -v lo="$2" -v hi="$3" 'BEGIN { exit !(v >= lo && v <= hi) }'; }
+pid=$(game_process) unjudged=""
+judge() { # what, figure, lowest, highest
+    echo "$1: $2"
+    if [ "$2" = - ]; then
+        unjudged+=" $1"
+    else
+        awk -v v="$2" -v lo="$3" -v hi="$4" 'BEGIN { exit !(v >= lo && v <= hi) }' ||
+            fail "$1 is $2, not $3 to $4"
+    fi
+}
 
 sleep 1
 read -r fps cpu <<<"$(fair_pace "$WIN" "$pid" 55 60)"
-echo "menu: $fps frames a second, $cpu % of a core"
-if [ "$fps" = - ]; then unjudged+=" menu-frames"
-elif ! within "$fps" 55 65; then fail "$fps frames a second on the menu, not 55 to 65"; fi
-if [ "$cpu" = - ]; then unjudged+=" menu-processor"
-elif ! within "$cpu" 0 60; then fail "the menu takes $cpu % of a core, more than 60"; fi
+judge "menu frames/s" "$fps" 55 65
+judge "menu % of a core" "$cpu" 0 60
 
 hold Return
 wait_until 10 has_disc || { fail "Enter on the menu showed no green disc"; finish; }
-timeout 5 xdotool windowfocus --sync "$WIN" keydown Right
+focus_window "$WIN" && xdotool keydown Right
 sleep 0.2 # a frame has seen the key
-before=$(disc_state "$pid")
-sleep 3
-after=$(disc_state "$pid")
+before=$(disc_state "$pid") && sleep 3 && after=$(disc_state "$pid")
 xdotool keyup Right
 [ -n "$before" ] && [ -n "$after" ] || { fail "gdb could not read the disc"; finish; }
 echo "disc (x scroll vx push speed step): $before -> $after"
-
 # The level x the disc reached against the one whole steps reach over the
-# same game time.
-share=$(awk -v ideal="$(level_x_after_steps "$before" "$(awk '{ print $6 }' <<<"$after")")" \
-    '{ if (NR == 1) x0 = $1 + $2; else x1 = $1 + $2 }
-     END { printf "%.1f\n", 100 * (x1 - x0) / (ideal - x0) }' <<<"$before
-$after")
-echo "the disc moved $share % as far as whole steps would"
-within "$share" 95 1000 || fail "the disc moved only $share % as far"
+# same game time, as a share of the way from where it was.
+judge "% of the way whole steps go" "$(awk -v to="$(level_x_after_steps "$before" "${after##* }")" \
+    -v from="$(awk '{ print $1 + $2 }' <<<"$before")" '{ print 100 * ($1 + $2 - from) / (to - from) }' \
+    <<<"$after")" 95 1000
 
 xdotool windowminimize "$WIN"
-iconic() { xprop -id "$WIN" WM_STATE | grep -q Iconic; }
-wait_until 10 iconic || fail "the window was not minimised"
+wait_until 10 bash -c "xprop -id $WIN WM_STATE | grep -q Iconic" || fail "the window was not minimised"
 sleep 1
 read -r _ cpu <<<"$(fair_pace "$WIN" "$pid" 0 3)"
-echo "minimised: $cpu % of a core"
-if [ "$cpu" = - ]; then unjudged+=" minimised-processor"
-elif ! within "$cpu" 0 3; then fail "minimised the game takes $cpu % of a core, more than 3"; fi
+judge "minimised % of a core" "$cpu" 0 3
 
-if [ "$failures" -eq 0 ] && [ -n "$unjudged" ]; then
-    echo "skipped: the machine was too busy to judge:$unjudged"
+[ "$failures" -eq 0 ] && [ -n "$unjudged" ] && echo "skipped, the machine too busy to judge:$unjudged" &&
     exit 77
-fi
 finish

@@ -1,30 +1,28 @@
-# Shared helpers for the tests that play the real game on a private X server:
-# Xvfb with openbox as window manager, the game in a scratch copy of assets/,
-# xdotool as the player. Sourced by the test scripts with the usual three
-# arguments (game binary, source folder, scratch folder).
+# Shared helpers of the end-to-end tests, sourced with the three arguments
+# every test gets (game binary, source folder, scratch folder): the game run
+# in a scratch copy of assets/ and judged by its end (exit code, time, peak
+# memory); Xvfb with openbox as window manager and xdotool as the player; and
+# pictures of the window that tell the screens and the player's disc apart.
 set -uo pipefail
 
 game=$1 src=$2 scratch=$3
+[ -f "$src/tests/e2e/lib_x.sh" ] || { echo "usage: GAME SOURCE_DIR SCRATCH_DIR" >&2; exit 2; }
 rm -rf "$scratch" && mkdir -p "$scratch"
-unset WAYLAND_DISPLAY SDL_VIDEODRIVER
+unset WAYLAND_DISPLAY SDL_VIDEODRIVER DISPLAY # x_start sets one
 export SDL_AUDIODRIVER=dummy
 
 failures=0
 fail() { echo "FAIL: $*" >&2 && failures=$((failures + 1)); }
 finish() { [ "$failures" -eq 0 ] && echo "ok" && exit 0 || exit 1; }
 
-x_pid="" wm_pid="" game_pid=""
+x_pid="" wm_pid="" game_pid="" WIN="" runner=() max_mb=300
 stop_game() {
-    if [ -n "$game_pid" ]; then
-        kill -KILL -- "-$game_pid" 2>/dev/null
-        wait "$game_pid" 2>/dev/null
-    fi
+    [ -z "$game_pid" ] || { kill -KILL -- "-$game_pid" 2>/dev/null; wait "$game_pid" 2>/dev/null; }
     game_pid=""
 }
 cleanup() {
     stop_game
-    [ -n "$wm_pid" ] && kill "$wm_pid" 2>/dev/null
-    [ -n "$x_pid" ] && kill "$x_pid" 2>/dev/null
+    kill $wm_pid $x_pid 2>/dev/null
     wait 2>/dev/null
 }
 trap cleanup EXIT
@@ -39,22 +37,26 @@ wait_until() {
     done
 }
 
-# Starts Xvfb with one screen of the given size (e.g. 800x600) on a display
-# number it picks itself (other tests may start servers at the same moment),
-# and openbox on it. Without -noreset the server restarts whenever its last
-# client leaves, and refuses the next one meanwhile.
+# Starts Xvfb with one screen of the given size on a display number it picks
+# itself (other tests start servers at the same moment), and openbox on it.
+# With "and800x600" the screen also offers an 800 x 600 mode: a full-screen
+# game then really switches the screen, and has to switch it back. Without
+# -noreset the server restarts whenever its last client leaves.
 x_start() {
+    screen=$1
     Xvfb -displayfd 3 -screen 0 "${1}x24" -nolisten tcp -noreset 3>"$scratch/display" \
         >"$scratch/xvfb.log" 2>&1 &
     x_pid=$!
-    wait_until 30 test -s "$scratch/display" || { cat "$scratch/xvfb.log"; fail "no Xvfb"; finish; }
-    export DISPLAY=":$(head -n 1 "$scratch/display")"
-    wait_until 30 xdpyinfo || { fail "Xvfb on $DISPLAY does not answer"; finish; }
+    wait_until 30 test -s "$scratch/display" && export DISPLAY=":$(head -n 1 "$scratch/display")" &&
+        wait_until 30 xdpyinfo || { cat "$scratch/xvfb.log"; fail "no Xvfb"; finish; }
+    [ "${2:-}" != and800x600 ] || { xrandr --newmode vesa800 40 800 840 968 1056 600 601 605 628 &&
+        xrandr --addmode screen vesa800; } || { fail "no 800x600 mode"; finish; }
     openbox >"$scratch/openbox.log" 2>&1 &
     wm_pid=$!
     wait_until 30 bash -c "xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'" ||
         { cat "$scratch/openbox.log"; fail "openbox did not start on $DISPLAY"; finish; }
 }
+screen_size() { xdpyinfo | awk '/dimensions:/ {print $2; exit}'; }
 
 # A fresh folder with the shipped data; any grid file not there yet is made
 # empty (1200 zeros) so the game can start.
@@ -68,13 +70,28 @@ prepare_run() {
     echo "$dir"
 }
 
-# Starts the game in the folder, in a process group of its own, killed after
-# a generous limit; its output goes to out.txt and err.txt there.
+# Starts the game in the folder, in a session of its own, under GNU time (its
+# peak memory goes to usage.txt there) and the commands in `runner` (valgrind,
+# Wine), killed after `limit` s. Further arguments are environment settings.
+# Its stdout and stderr go to out.txt and err.txt, or nowhere with
+# streams=closed. `started` is the moment of the last thing done to the game.
 game_start() {
-    (cd "$1" && exec setsid timeout -s KILL 120 "$game" >out.txt 2>err.txt) &
-    game_pid=$!
+    run_dir=$1 && shift
+    local close="" && [ "${streams:-}" = closed ] && close=">&- 2>&-"
+    (cd "$run_dir" && exec setsid timeout -s KILL "${limit:-120}" env "$@" /usr/bin/time -f %M \
+        -o usage.txt sh -c "exec \"\$@\" $close" - "${runner[@]}" "$game" >out.txt 2>err.txt) &
+    game_pid=$! started=$(date +%s%N)
 }
 game_running() { kill -0 "$game_pid" 2>/dev/null; }
+# The game process itself: the child of time, the child of timeout.
+game_process() { pgrep -P "$(pgrep -P "$game_pid")"; }
+
+# Sends a signal to the game once it runs.
+signal_game() {
+    local pid
+    pid=$(wait_until 5 game_process && game_process) || { fail "$2: no game process"; return 1; }
+    kill "-$1" "$pid" && started=$(date +%s%N)
+}
 
 # Waits for the game to end; sets `code` (255 when it did not end in time).
 game_wait() {
@@ -82,6 +99,18 @@ game_wait() {
     wait "$game_pid"
     code=$?
     game_pid=""
+}
+
+# Waits for the game to end and checks its exit code, that it ended within
+# `seconds` of `started`, and that it never held more than `max_mb` MB.
+expect_exit() { # name, exit code, seconds
+    local took peak
+    game_wait $(($3 + 5)) || { fail "$1: still running after $(($3 + 5)) s"; return 1; }
+    took=$((($(date +%s%N) - started) / 1000000)) peak=$(tail -n 1 "$run_dir/usage.txt")
+    echo "$1: exit code $code after $took ms, peak $((peak / 1024)) MB"
+    [ "$code" -eq "$2" ] || fail "$1: exit code $code, expected $2: $(tail -n 3 "$run_dir/err.txt")"
+    [ "$took" -le $(($3 * 1000)) ] || fail "$1: took $took ms"
+    [ "$peak" -lt $((max_mb * 1024)) ] || fail "$1: peak memory $((peak / 1024)) MB"
 }
 
 # The window tree of the screen. xwininfo gives up when a window vanishes
@@ -95,19 +124,12 @@ tree() {
     return 1
 }
 
-# The id of the newest window with exactly this title, or nothing.
+# The id of the newest window with exactly this title, or nothing. (SDL's
+# message boxes are found in the tree, not by xdotool's name search.)
 window_named() { tree | grep -F "\"$1\":" | tail -n 1 | awk '{print $1}'; }
 has_window() { [ -n "$(window_named "$1")" ]; }
-
-# Waits for a window with this title and prints its id.
+no_window() { ! has_window "$1"; }
 wait_window() { wait_until "${2:-20}" has_window "$1" && window_named "$1"; }
-
-box_gone() {
-    local t
-    t=$(tree) || return 1
-    ! grep -qF "$1 \"$2\":" <<<"$t"
-}
-
 # The newest game window other than the given one, or nothing.
 new_window() {
     local id
@@ -121,10 +143,11 @@ new_window() {
 answer_box() {
     local id tries=5
     id=$(wait_window "$1") || return 1
+    box_gone() { ! tree | grep -qF "$id \"$1\":"; }
     for ((; tries > 0; tries--)); do
         wait_until 5 bash -c "xwininfo -id $id | grep -q IsViewable"
         timeout 5 xdotool windowfocus --sync "$id" key "$2" 2>/dev/null
-        wait_until 3 box_gone "$id" "$1" && return 0
+        wait_until 3 box_gone "$1" && return 0
     done
     return 1
 }
@@ -133,15 +156,29 @@ answer_box() {
 # manager still placing it).
 focus_window() { wait_until 2 timeout 5 xdotool windowfocus --sync "$1"; }
 
-# Holds a key down in the window long enough for a frame to see it.
+# Holds a key down in the window long enough for a frame to see it (a tap
+# whose press and release arrive together is never seen).
 hold_key() {
     focus_window "$1" || return 1
+    started=$(date +%s%N)
     xdotool keydown "$2" && sleep 0.1 && xdotool keyup "$2"
 }
+hold() { hold_key "$WIN" "$1"; }
 
 # Closes the window as the player would: openbox turns Alt+F4 into a close
 # request for the focused window.
-close_window() { focus_window "$1" && xdotool key alt+F4; }
+close_window() { focus_window "$1" && started=$(date +%s%N) && xdotool key alt+F4; }
+
+# The game started in the folder on a private X server (started when there is
+# none), the full-screen question answered No, and its framed window focused
+# in WIN. Further arguments are environment settings.
+start_windowed() {
+    [ -n "$x_pid" ] || x_start 1024x768
+    game_start "$@"
+    answer_box "Little questioN" Escape || { fail "no full-screen question"; finish; }
+    WIN=$(wait_window "vorta kemi") && focus_window "$WIN" || { fail "no game window"; finish; }
+    wait_until 10 placed "$WIN" framed || fail "the window is at $(geometry "$WIN"), not framed"
+}
 
 # Prints "x y width height" of a window's client area on the screen.
 geometry() {
@@ -149,27 +186,59 @@ geometry() {
         /^ *Width:/ {w=$NF} /^ *Height:/ {h=$NF} END {print x, y, w, h}'
 }
 
-# True when the window sits as its mode says: full screen covers the 800 x 600
-# screen from (0, 0); a framed window of that client size sits lower.
+# True when the window sits as its mode says: full screen covers an 800 x 600
+# screen from (0, 0); a framed window of that client size sits lower, on the
+# screen at the size it was started with.
 placed() { # window, "full" or "framed"
     local x y w h
     read -r x y w h < <(geometry "$1")
     if [ "$2" = full ]; then
-        [ "$x $y $w $h" = "0 0 800 600" ]
+        [ "$x $y $w $h $(screen_size)" = "0 0 800 600 800x600" ]
     else
-        [ "$w $h" = "800 600" ] && [ "$y" -gt 0 ]
+        [ "$w $h $(screen_size)" = "800 600 $screen" ] && [ "$y" -gt 0 ]
     fi
 }
 
-# True when a screen area "x y width height" shows mostly the game's pale
-# blue: the cleared frame is (204, 204, 255) and the menu's and game's soft
-# scenery stays close to it. The colour seen is left in `colour`.
-pale_blue_area() {
-    import -window root "$scratch/shot.png" 2>/dev/null || return 1
-    colour=$(convert "$scratch/shot.png" -crop "${3}x${4}+${1}+${2}" +repage -depth 8 \
-        -format %c histogram:info:- | sort -rn | head -n 1 | grep -o '#[0-9A-Fa-f]\{6\}' | tr -d '#')
-    [ ${#colour} -eq 6 ] || return 1
-    local r=$((16#${colour:0:2})) g=$((16#${colour:2:2})) b=$((16#${colour:4:2}))
+# True when the window shows mostly the game's pale blue: the cleared frame
+# is (204, 204, 255) and the menu's soft scenery stays close to it. The colour
+# seen is left in `colour`.
+pale_blue() {
+    local r g b
+    import -window "$1" "$scratch/shot.png" 2>/dev/null || return 1
+    colour=$(convert "$scratch/shot.png" -depth 8 -format %c histogram:info:- | sort -rn |
+        head -n 1 | grep -o '#[0-9A-F]\{6\}')
+    read -r r g b <<<"$((16#${colour:1:2})) $((16#${colour:3:2})) $((16#${colour:5:2}))"
     [ "$r" -ge 180 ] && [ "$r" -le 228 ] && [ "$g" -ge 180 ] && [ "$g" -le 228 ] && [ "$b" -ge 240 ]
 }
-wait_pale_blue() { wait_until 4 pale_blue_area "$@"; }
+
+# A picture of the game window's client area, kept as $scratch/NAME.png.
+shot() { import -window "$WIN" "$scratch/$1.png" 2>/dev/null; }
+
+# x of the centre of the green pixels in a picture (the player's disc; nothing
+# else in the game is green enough), or -1 when there are too few of them.
+# Worked out on a quarter-size copy: a full-size one takes seconds on a busy
+# machine, and the sea does not wait.
+green_x() {
+    convert "$scratch/$1.png" -scale 200x150! -fx '(g > r + 0.06 && g > b + 0.03) ? 1 : 0' \
+        -scale 200x1! -depth 16 txt:- |
+        awk -F'[ ,:()]+' 'NR > 1 { s += $4; m += $4 * $1 }
+            END { if (s > 5000) printf "%d\n", 4 * m / s + 2; else print -1 }'
+}
+
+# True when an fx expression of r, g and b (0..1) holds for one pixel of a picture.
+pixel_is() { [ "$(convert "$scratch/$1.png" -crop "1x1+$2+$3" -format "%[fx:$4]" info:)" = 1 ]; }
+
+# The menu: the opaque white highlight of the cursor disc beside an entry
+# (the twinkling background never gets that bright).
+is_menu() {
+    local y
+    shot poll || return 1
+    for y in 126 206 286; do pixel_is poll 176 "$y" 'r > 0.96 && g > 0.96 && b > 0.96' && return 0; done
+    return 1
+}
+# The credits: only the banner on the cleared frame, so the bottom edge shows
+# the clear colour instead of the sea.
+is_credits() {
+    shot poll && pixel_is poll 400 595 'abs(r - 0.8) < 0.032 && abs(g - 0.8) < 0.032 && b > 0.98'
+}
+has_disc() { shot poll && [ "$(green_x poll)" -ge 0 ]; }
