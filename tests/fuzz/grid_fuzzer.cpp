@@ -1,13 +1,13 @@
 // libFuzzer target for the grid-file reader.
 //
-// Every byte stream must either fill all 1200 cells or stop with error 106 (a
-// bad token is the only failure bytes alone can cause), and the reader must
-// never take a byte past the 1200th token beyond the separator that ended it.
-// The input goes through the real reading code three ways: ReadGrid over
-// memory in blocks, ReadGrid over a source that hands out one byte per call
-// (which counts exactly what was taken), and LoadGrid itself over an in-memory
-// file, with the error box and the process exit caught here. A small model of
-// the file format, written separately, says what each cell must hold.
+// A small model of the file format, written apart from the reader, says what
+// every byte stream must give: all 1200 cells, or error 106 with the check
+// that names the first bad token's fault. The reader must also never take a
+// byte past the token that ends its work (beyond the byte that showed the
+// token was over). The bytes go through ReadGrid in odd pieces and one byte
+// at a time, and through LoadGrid itself over an in-memory file, with the
+// error box and the process exit caught here.
+#include <algorithm>
 #include <csetjmp>
 #include <cstdint>
 #include <cstdio>
@@ -22,146 +22,90 @@
 
 namespace {
 
-[[noreturn]] void Violation(const char *what) {
-    std::fprintf(stderr, "grid reader property broken: %s\n", what);
-    std::abort();
-}
-
 #define REQUIRE(condition)                                                                         \
     do {                                                                                           \
-        if (!(condition))                                                                          \
-            Violation(#condition);                                                                 \
+        if (!(condition)) {                                                                        \
+            std::fprintf(stderr, "grid reader property broken: %s\n", #condition);                 \
+            std::abort();                                                                          \
+        }                                                                                          \
     } while (0)
 
-// --- The model -------------------------------------------------------------------
-
-bool ModelParse(const unsigned char *s, size_t n, uint32_t *value) {
-    size_t i = 0;
-    bool negative = false;
-    if (i < n && (s[i] == '+' || s[i] == '-')) {
-        negative = s[i] == '-';
-        ++i;
-    }
-    bool hex = false;
-    if (i < n && (s[i] == '$' || s[i] == 'x' || s[i] == 'X')) {
-        hex = true;
-        ++i;
-    } else if (n - i >= 2 && s[i] == '0' && (s[i + 1] == 'x' || s[i + 1] == 'X')) {
-        hex = true;
-        i += 2;
-    }
-    if (i == n)
-        return false;
-    std::string digits(reinterpret_cast<const char *>(s + i), n - i);
-    const char *allowed = hex ? "0123456789abcdefABCDEF" : "0123456789";
-    if (digits.find_first_not_of(allowed) != std::string::npos)
-        return false;
-    size_t first = digits.find_first_not_of('0');
-    std::string significant = first == std::string::npos ? "0" : digits.substr(first);
-    if (hex) {
-        if (significant.size() > 8)
-            return false;
-        uint32_t pattern = static_cast<uint32_t>(std::strtoul(significant.c_str(), nullptr, 16));
-        *value = negative ? 0u - pattern : pattern;
-        return true;
-    }
-    if (significant.size() > 10)
-        return false;
-    unsigned long long magnitude = std::strtoull(significant.c_str(), nullptr, 10);
-    if (magnitude > (negative ? 2147483648ull : 2147483647ull))
-        return false;
-    *value = negative ? static_cast<uint32_t>(0ull - magnitude) : static_cast<uint32_t>(magnitude);
-    return true;
+// The model. The fault of one token (0: none; else the low digit of its
+// check: 1 a bad byte, 2 no digits, 3 a decimal out of range, 4 more than 8
+// significant hex digits) and its 32-bit value.
+uint32_t ModelToken(std::string t, uint32_t *value) {
+    const bool negative = !t.empty() && t[0] == '-';
+    if (!t.empty() && (t[0] == '-' || t[0] == '+'))
+        t.erase(0, 1);
+    const bool dollar = !t.empty() && (t[0] == '$' || t[0] == 'x' || t[0] == 'X');
+    const bool hex = dollar || (t.size() >= 2 && t[0] == '0' && (t[1] == 'x' || t[1] == 'X'));
+    t.erase(0, dollar ? 1 : hex ? 2 : 0);
+    if (t.empty())
+        return 2;
+    if (t.find_first_not_of(hex ? "0123456789abcdefABCDEF" : "0123456789") != std::string::npos)
+        return 1;
+    t.erase(0, std::min(t.find_first_not_of('0'), t.size() - 1));
+    if (hex && t.size() > 8)
+        return 4;
+    if (!hex && (t.size() > 10 || std::stoull(t) > (negative ? 2147483648ull : 2147483647ull)))
+        return 3;
+    const uint32_t magnitude = static_cast<uint32_t>(std::stoull(t, nullptr, hex ? 16 : 10));
+    *value = negative ? 0u - magnitude : magnitude;
+    return 0;
 }
 
 struct Expected {
-    bool ok = true;
-    int failedCell = -1; // the cell whose token is bad
-    unsigned char cells[GRID_CELLS] = {};
+    uint32_t fault = 0;
+    Grid cells = {};
     size_t mostTaken = 0; // the furthest the reader may read, in bytes
 };
 
-void Model(const uint8_t *data, size_t size, Expected *e) {
+// Separators are the bytes up to the space but 26, which ends the input; a
+// token is at most GRID_TOKEN_MAX bytes, a longer run is cut.
+Expected Model(const uint8_t *data, size_t size) {
+    Expected e;
     size_t pos = 0;
     for (int cell = 0; cell < GRID_CELLS; ++cell) {
         while (pos < size && data[pos] <= ' ' && data[pos] != 26)
             ++pos;
         if (pos == size || data[pos] == 26) {
-            // The end: everything after is zero. A byte 26 has to be looked at.
-            e->mostTaken = pos == size ? size : pos + 1;
-            return;
+            e.mostTaken = pos + (pos < size); // a byte 26 has to be looked at
+            return e;
         }
         const size_t start = pos;
         while (pos < size && pos - start < GRID_TOKEN_MAX && data[pos] > ' ')
             ++pos;
-        // A token cut at the limit needs no look beyond it; a shorter one is
-        // only known to be over once the byte after it was seen.
-        e->mostTaken = (pos - start == GRID_TOKEN_MAX || pos == size) ? pos : pos + 1;
+        // A shorter token is only known to be over once the byte after it was seen.
+        e.mostTaken = pos + (pos < size && pos - start < GRID_TOKEN_MAX);
         uint32_t value = 0;
-        if (!ModelParse(data + start, pos - start, &value)) {
-            e->ok = false;
-            e->failedCell = cell;
-            return;
-        }
-        e->cells[cell] = static_cast<unsigned char>(value & 0xFF);
+        e.fault = ModelToken(std::string(data + start, data + pos), &value);
+        if (e.fault != 0)
+            return e;
+        e.cells[cell] = static_cast<unsigned char>(value & 0xFF);
     }
+    return e;
 }
 
-// --- Byte sources ------------------------------------------------------------------
-
-struct CountingSource {
+struct PieceSource {
     const uint8_t *data;
-    size_t size, position;
-    size_t chunk; // the most handed out per call
+    size_t size, position, piece; // at most `piece` bytes per call
 };
 
-long ReadCounted(void *context, unsigned char *buffer, long size, int *) {
-    CountingSource *s = static_cast<CountingSource *>(context);
-    REQUIRE(size > 0);
-    size_t n = s->size - s->position;
-    if (n > s->chunk)
-        n = s->chunk;
-    if (n > static_cast<size_t>(size))
-        n = static_cast<size_t>(size);
+long ReadPieces(void *context, unsigned char *buffer, long size, int *) {
+    PieceSource *s = static_cast<PieceSource *>(context);
+    const size_t n = std::min({s->size - s->position, s->piece, static_cast<size_t>(size)});
     std::memcpy(buffer, s->data + s->position, n);
     s->position += n;
     return static_cast<long>(n);
 }
 
-bool IsTokenCheck(uint32_t check) {
-    return check == GRID_CHECK_BAD_BYTE || check == GRID_CHECK_NO_DIGITS ||
-           check == GRID_CHECK_DECIMAL_RANGE || check == GRID_CHECK_HEX_LENGTH;
-}
-
-// Checks one ReadGrid result against the model. The grid was filled with
-// `fill` beforehand, so cells the reader did not write still hold it.
-void CheckRead(const GridFailure &failure, const Grid grid, unsigned char fill, const Expected &e) {
-    if (e.ok) {
-        REQUIRE(failure.error == 0);
-        REQUIRE(std::memcmp(grid, e.cells, GRID_CELLS) == 0);
-        return;
-    }
-    REQUIRE(failure.error == GRID_ERROR_BAD_TOKEN);
-    REQUIRE(IsTokenCheck(failure.check));
-    REQUIRE(std::memcmp(grid, e.cells, static_cast<size_t>(e.failedCell)) == 0);
-    for (int cell = e.failedCell; cell < GRID_CELLS; ++cell)
-        REQUIRE(grid[cell] == fill);
-}
-
-// --- LoadGrid with the error box and the exit caught ---------------------------------
-
 std::jmp_buf exitJump;
-int boxes = 0;
-std::string boxText, boxCaption;
-UINT boxType = 0;
-int memoryFile = -1;
-char memoryFileName[64];
-int lowestFreeFd = -1;
+int exitCode = -1;
+std::string boxes;
 
 int LowestFreeFd() {
-    int fd = dup(0);
-    if (fd >= 0)
-        close(fd);
+    const int fd = dup(0);
+    close(fd);
     return fd;
 }
 
@@ -169,69 +113,48 @@ int LowestFreeFd() {
 
 // The window layer, as far as LoadGrid needs it.
 int WINAPI MessageBoxA(HWND, LPCSTR text, LPCSTR caption, UINT type) {
-    ++boxes;
-    boxText = text;
-    boxCaption = caption;
-    boxType = type;
+    boxes += std::string(caption) + ": " + text + " " + std::to_string(type) + "\n";
     return IDOK;
 }
 
-void WINAPI ExitProcess(UINT exitCode) {
-    std::longjmp(exitJump, static_cast<int>(exitCode) + 1);
-}
-
-extern "C" int LLVMFuzzerInitialize(int *, char ***) {
-    memoryFile = memfd_create("grid", 0);
-    if (memoryFile < 0) {
-        std::perror("memfd_create");
-        std::abort();
-    }
-    std::snprintf(memoryFileName, sizeof memoryFileName, "/proc/self/fd/%d", memoryFile);
-    lowestFreeFd = LowestFreeFd();
-    return 0;
+void WINAPI ExitProcess(UINT code) {
+    exitCode = static_cast<int>(code);
+    std::longjmp(exitJump, 1);
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+    static const int file = memfd_create("grid", 0);
+    static const std::string fileName = "/proc/self/fd/" + std::to_string(file);
+    static const int lowestFreeFd = LowestFreeFd();
     static Expected e;
-    e = Expected{};
-    Model(data, size, &e);
-
-    // In blocks, as from a file.
+    e = Model(data, size);
+    const uint32_t check = e.fault != 0 ? 0x00A20000u + e.fault : 0;
     Grid grid;
-    std::memset(grid, 0xA5, sizeof grid);
-    CheckRead(ReadGridFromBytes(grid, data, size), grid, 0xA5, e);
 
-    // In odd pieces, so blocks end inside tokens; then one byte at a time,
+    // In odd pieces, so blocks end inside tokens; then a byte at a time,
     // counting every byte taken.
-    for (size_t chunk : {size_t(1) + size % 37, size_t(1)}) {
-        CountingSource source{data, size, 0, chunk};
-        std::memset(grid, 0x5A, sizeof grid);
-        CheckRead(ReadGrid(grid, GridByteSource{ReadCounted, &source}), grid, 0x5A, e);
-        if (chunk == 1)
-            REQUIRE(source.position <= e.mostTaken);
+    for (size_t piece : {1 + size % 37, size_t(1)}) {
+        PieceSource source{data, size, 0, piece};
+        const GridFailure failure = ReadGrid(grid, GridByteSource{ReadPieces, &source});
+        REQUIRE(failure.error == (e.fault != 0 ? GRID_ERROR_BAD_TOKEN : 0));
+        REQUIRE(failure.check == check);
+        REQUIRE(e.fault != 0 || std::memcmp(grid, e.cells, GRID_CELLS) == 0);
+        REQUIRE(piece > 1 || source.position <= e.mostTaken);
     }
 
-    // The game's own loader, over the same bytes as a file.
-    REQUIRE(ftruncate(memoryFile, 0) == 0);
-    REQUIRE(pwrite(memoryFile, data, size, 0) == static_cast<ssize_t>(size));
-    std::memset(grid, 0x3C, sizeof grid);
-    boxes = 0;
-    volatile int exitCode = -1;
-    int jumped = setjmp(exitJump);
-    if (jumped == 0)
-        LoadGrid(grid, memoryFileName);
-    else
-        exitCode = jumped - 1;
-    if (e.ok) {
-        REQUIRE(exitCode == -1 && boxes == 0);
-        REQUIRE(std::memcmp(grid, e.cells, GRID_CELLS) == 0);
-    } else {
-        REQUIRE(exitCode == GRID_ERROR_BAD_TOKEN && boxes == 1);
-        REQUIRE(boxCaption == "Error" && boxType == MB_OK);
-        REQUIRE(boxText.rfind("Runtime error 106 at ", 0) == 0 && boxText.size() == 29);
-        REQUIRE(boxText.find_first_not_of("0123456789ABCDEF", 21) == std::string::npos);
-    }
-    // The file is closed on both paths.
+    // The game's own loader over the same bytes as a file: every cell, or the
+    // error box and the exit code; the file closed on both paths.
+    REQUIRE(file >= 0 && ftruncate(file, 0) == 0);
+    REQUIRE(pwrite(file, data, size, 0) == static_cast<ssize_t>(size));
+    exitCode = -1;
+    boxes.clear();
+    if (setjmp(exitJump) == 0)
+        LoadGrid(grid, fileName.c_str());
+    char box[64] = "";
+    if (e.fault != 0)
+        std::snprintf(box, sizeof box, "Error: Runtime error 106 at %08X %u\n", check, MB_OK);
+    REQUIRE(exitCode == (e.fault != 0 ? GRID_ERROR_BAD_TOKEN : -1) && boxes == box);
+    REQUIRE(e.fault != 0 || std::memcmp(grid, e.cells, GRID_CELLS) == 0);
     REQUIRE(LowestFreeFd() == lowestFreeFd);
     return 0;
 }
