@@ -33,14 +33,14 @@ xres() {
 # File descriptors, memory mappings and X resources of the game. A frame in
 # flight holds a buffer or a shared memory segment for a moment, so of five
 # looks a second apart the smallest counts are kept (what a leak adds never
-# goes away again).
+# goes away again); a look in which xrestop missed the game counts for the rest.
 counts() {
     local pid n
     pid=$(game_process)
     for n in 1 2 3 4 5; do
         echo "$(ls "/proc/$pid/fd" | wc -l) $(wc -l <"/proc/$pid/maps") $(xres "$pid")" && sleep 1
-    done | awk '{ for (i = 1; i <= NF; i++) if (NR == 1 || $i < m[i]) m[i] = $i }
-        END { for (i = 1; i <= NF; i++) printf "%s ", m[i]; print "" }'
+    done | awk '{ for (i = 1; i <= NF; i++) if (!(i in m) || $i < m[i]) m[i] = $i
+        n = NF > n ? NF : n } END { for (i = 1; i <= n; i++) printf "%s ", m[i]; print "" }'
 }
 
 mode=full
