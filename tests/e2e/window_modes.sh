@@ -27,7 +27,7 @@ win=$(wait_window "vorta kemi" 120) || { fail "no game window"; finish; }
 # The game's X resources by kind, as xrestop counts them: windows, GCs, fonts,
 # pixmaps, pictures, glyphsets, colormaps, grabs, cursors, and the rest.
 xres() {
-    xrestop -b -m 1 | awk -v me="PID:$1 )" 'index($0, me) { on = 1; next }
+    xrestop -b -m 1 | awk -v pid="$1" '$0 ~ "PID: *" pid " \\)" { on = 1; next }
         on && /^[0-9]+ - / { exit } on && / : [0-9]+$/ && !/bytes/ { printf "%s ", $NF }'
 }
 # File descriptors, memory mappings and X resources of the game. A frame in
