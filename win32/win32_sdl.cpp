@@ -81,6 +81,15 @@ struct GlContext {
 WindowClass classes[MAX_CLASSES];
 Window windows[MAX_WINDOWS];
 GlContext contexts[MAX_CONTEXTS];
+
+// The first unused slot of one of the tables above, or null when all are taken.
+template <typename T, size_t N> T *FreeSlot(T (&table)[N]) {
+    for (T &slot : table)
+        if (!slot.used)
+            return &slot;
+    return nullptr;
+}
+
 std::deque<MSG> queue;
 int cursorCount = 0;
 Window *focusWindow = nullptr; // given the keyboard by SetFocus
@@ -839,12 +848,7 @@ HWND WINAPI CreateWindowExA(DWORD, LPCSTR className, LPCSTR windowName, DWORD st
     WindowClass *c = ClassNamed(className, instance);
     if (c == nullptr || !VideoReady())
         return nullptr;
-    Window *w = nullptr;
-    for (Window &slot : windows)
-        if (!slot.used) {
-            w = &slot;
-            break;
-        }
+    Window *w = FreeSlot(windows);
     if (w == nullptr)
         return nullptr;
 
@@ -1157,12 +1161,7 @@ HGLRC WINAPI wglCreateContext(HDC hdc) {
     Window *w = WindowOfDc(hdc);
     if (w == nullptr || w->dc.pixelFormat == 0)
         return nullptr;
-    GlContext *c = nullptr;
-    for (GlContext &slot : contexts)
-        if (!slot.used) {
-            c = &slot;
-            break;
-        }
+    GlContext *c = FreeSlot(contexts);
     if (c == nullptr)
         return nullptr;
     // SDL makes a new context current at once; Windows leaves that to wglMakeCurrent.
