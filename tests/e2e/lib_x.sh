@@ -3,10 +3,12 @@
 # in a scratch copy of assets/ and judged by its end (exit code, time, peak
 # memory); Xvfb with openbox as window manager and xdotool as the player; and
 # pictures of the window that tell the screens and the player's disc apart.
+# ctest names the data files in GRID_NAMES and SOUND_NAMES.
 set -uo pipefail
 
 game=$1 src=$2 scratch=$3
-[ -f "$src/tests/e2e/lib_x.sh" ] || { echo "usage: GAME SOURCE_DIR SCRATCH_DIR" >&2; exit 2; }
+[ -f "$src/tests/e2e/lib_x.sh" ] && [ -n "${GRID_NAMES:-}" ] ||
+    { echo "usage: GRID_NAMES=... SOUND_NAMES=... $0 GAME SOURCE_DIR SCRATCH_DIR" >&2; exit 2; }
 rm -rf "$scratch" && mkdir -p "$scratch"
 unset WAYLAND_DISPLAY SDL_VIDEODRIVER DISPLAY # x_start sets one
 export SDL_AUDIODRIVER=dummy
@@ -64,7 +66,7 @@ prepare_run() {
     local dir="$scratch/$1" name
     mkdir -p "$dir"
     find "$src/assets" -maxdepth 1 -type f -exec cp {} "$dir/" \;
-    for name in map over new quit cred time pelmox; do
+    for name in $GRID_NAMES; do
         [ -f "$dir/$name" ] || yes 0 | head -n 1200 >"$dir/$name"
     done
     echo "$dir"

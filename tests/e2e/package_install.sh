@@ -28,7 +28,7 @@ expected=$(printf '%s\n' ./usr/games/vorta-kemi ./usr/lib/games/vorta-kemi/vorta
     ./usr/share/{applications/vorta-kemi.desktop,man/man6/vorta-kemi.6.gz} \
     ./usr/share/doc/vorta-kemi/{changelog.gz,copyright} \
     ./usr/share/icons/hicolor/{48x48,128x128,256x256}/apps/vorta-kemi.png \
-    ./$data/{click.wav,fall.wav,jump.wav,menu.wav,sea.mp3,map,over,new,quit,cred,time,pelmox} | sort)
+    $(printf "./$data/%s\n" $GRID_NAMES $SOUND_NAMES) | sort)
 [ "$files" = "$expected" ] || fail "file list differs: $(diff <(echo "$expected") <(echo "$files"))"
 desktop-file-validate "$root/usr/share/applications/vorta-kemi.desktop" || fail "desktop entry"
 

@@ -3,7 +3,7 @@
 # the game's own build, then fuzzes for the given number of seconds, starting
 # from the shipped grids and the hand-made hard cases in seeds/. Exits 77
 # (skipped) without clang or its libFuzzer.
-# Usage: run_fuzz.sh SOURCE_DIR WORK_DIR SECONDS [extra libFuzzer flags...]
+# Usage: GRID_NAMES="map over ..." run_fuzz.sh SOURCE_DIR WORK_DIR SECONDS [libFuzzer flags...]
 set -uo pipefail
 src=$1 work=$2 seconds=$3
 shift 3
@@ -17,7 +17,7 @@ if ! "$cxx" -std=c++20 -g -O1 -Wall -Wextra -Werror -fsanitize=fuzzer,address,un
     exit 1
 fi
 
-cp "$src"/assets/{map,over,new,quit,cred,time,pelmox} "$work/corpus/"
+for name in $GRID_NAMES; do cp "$src/assets/$name" "$work/corpus/"; done
 "$work/fuzzer" -max_total_time="$seconds" -max_len=8192 -timeout=10 -rss_limit_mb=2048 \
     -print_final_stats=1 -artifact_prefix="$work/artifacts/" "$@" \
     "$work/corpus" "$src/tests/fuzz/seeds" 2>"$work/fuzz.log"
