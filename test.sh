@@ -5,9 +5,9 @@ cd "$(dirname "$0")"
 tools/install-deps.sh test
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j "$(nproc)"
-# The Windows program, cross-built beside the Linux one (see windows/); the
-# Wine test runs it.
-cmake -S windows -B build-windows >/dev/null
+# The Windows program, cross-built beside the Linux one (see backends/windows/);
+# the Wine test runs it.
+cmake -S backends/windows -B build-windows >/dev/null
 cmake --build build-windows -j "$(nproc)"
 # No sound card and no display are needed: tests bring their own X server and
 # use SDL's dummy audio unless they capture sound themselves.

@@ -1,5 +1,5 @@
-// The six sound-library operations the game uses. fsound_mixer.cpp implements
-// them over SDL2_mixer, fsound_waveout.cpp over Windows' waveOut; the unit
+// The six sound-library operations the game uses. backends/sdl implements
+// them over SDL2_mixer, backends/windows over Windows' waveOut; the unit
 // tests link a recording stand-in instead.
 #pragma once
 

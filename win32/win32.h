@@ -1,8 +1,8 @@
 // The system calls the game makes, with their Windows names and meanings.
 // On Windows this is simply <windows.h> (and <float.h> for the floating-point
 // set-up); elsewhere it declares the small subset we use: the window calls are
-// implemented over SDL2 in win32_sdl.cpp (and by a scripted stand-in in the
-// unit tests), the file and floating-point calls over POSIX in win32_posix.cpp.
+// implemented over SDL2 in backends/sdl (and by a scripted stand-in in the
+// unit tests), the file and floating-point calls over POSIX in backends/posix.
 #pragma once
 
 #ifdef _WIN32

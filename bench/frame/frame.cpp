@@ -8,7 +8,7 @@
 #include "core/game_state.h"
 #include "game/physics.h"
 #include "game/screens.h"
-#include "null/null_backend.h"
+#include "backends/null/null_backend.h"
 
 namespace {
 

@@ -20,7 +20,7 @@
 #include "win32/win32.h"
 #include "sound/fsound.h"
 #include "tools/headless/headless.h"
-#include "null/null_backend.h"
+#include "backends/null/null_backend.h"
 
 // --- The capture ---------------------------------------------------------------------
 

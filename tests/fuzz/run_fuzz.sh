@@ -11,7 +11,7 @@ cxx=$(command -v clang++ || command -v clang++-14) || { echo "no clang++: skippe
 mkdir -p "$work" && rm -rf "$work/corpus" "$work/artifacts" && mkdir "$work/corpus" "$work/artifacts"
 if ! "$cxx" -std=c++20 -g -O1 -Wall -Wextra -Werror -fsanitize=fuzzer,address,undefined \
     -fno-sanitize-recover=all -I "$src" "$src/tests/fuzz/grid_fuzzer.cpp" "$src/core/grid_reader.cpp" \
-    "$src/core/grid_file.cpp" "$src/win32/win32_posix.cpp" -o "$work/fuzzer" 2>"$work/build.log"; then
+    "$src/core/grid_file.cpp" "$src/backends/posix/kernel_posix.cpp" -o "$work/fuzzer" 2>"$work/build.log"; then
     cat "$work/build.log"
     grep -q 'libclang_rt.fuzzer' "$work/build.log" && echo "no libFuzzer: skipped" && exit 77
     exit 1

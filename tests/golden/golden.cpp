@@ -11,7 +11,7 @@
 #include "core/grid_file.h"
 #include "core/rules.h"
 #include "game/screens.h"
-#include "null/null_backend.h"
+#include "backends/null/null_backend.h"
 #include "tools/headless/headless.h"
 
 namespace {

@@ -24,7 +24,7 @@
 #include "game/screens.h"
 #include "tools/replay/replay.h"
 #include "tools/headless/headless.h"
-#include "null/null_backend.h"
+#include "backends/null/null_backend.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "core/rules.h"
 #include "game/physics.h"
 #include "game/screens.h"
-#include "null/null_backend.h"
+#include "backends/null/null_backend.h"
 #include "tools/replay/replay.h"
 #include "tools/solve/solve.h"
 

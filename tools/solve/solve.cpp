@@ -57,7 +57,7 @@
 
 #include "core/game_state.h"
 #include "game/screens.h"
-#include "null/null_backend.h"
+#include "backends/null/null_backend.h"
 #include "tools/replay/replay.h"
 #include "tools/solve/solve.h"
 

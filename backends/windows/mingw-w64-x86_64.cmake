@@ -1,5 +1,5 @@
 # Cross-compiling for 64-bit Windows with Debian's MinGW-w64 (package
-# g++-mingw-w64-x86-64). Used by windows/CMakeLists.txt.
+# g++-mingw-w64-x86-64). Used by CMakeLists.txt beside it.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 

@@ -21,14 +21,14 @@
 //               wglCreateContext, wglMakeCurrent, wglDeleteContext.
 // Beside them the kernel's file calls (CreateFileA, ReadFile, GetFileType,
 // GetFileAttributesA, CloseHandle, GetLastError) and the C runtime's
-// _controlfp; on a POSIX system win32/win32_posix.cpp gives those to
+// _controlfp; on a POSIX system backends/posix gives those to
 // every backend, this one included.
 // Here every window call fails, so the game says why and ends; the tick count
 // is whatever the program sets in nullTick.
 #include <cstdio>
 #include <cstdlib>
 
-#include "null/null_backend.h"
+#include "backends/null/null_backend.h"
 
 DWORD nullTick = 0;
 
