@@ -1,8 +1,10 @@
-// The system calls the game makes, with their Windows names and meanings.
-// On Windows this is simply <windows.h> (and <float.h> for the floating-point
-// set-up); elsewhere it declares the small subset we use: the window calls are
-// implemented over SDL2 in backends/sdl (and by a scripted stand-in in the
-// unit tests), the file and floating-point calls over POSIX in backends/posix.
+// The system calls the game makes, with their Windows names and meanings: the
+// platform layer's contract. On Windows this is simply <windows.h> (and
+// <float.h> for the floating-point set-up); elsewhere it declares the small
+// subset we use, and says below what each call promises. The backends under
+// backends/ implement it: sdl (Linux, over SDL2), posix (the file and
+// floating-point calls for every POSIX program), null (a template that does
+// nothing); the unit tests link a scripted stand-in.
 #pragma once
 
 #ifdef _WIN32
@@ -284,13 +286,34 @@ constexpr int VK_OEM_5 = 0xDC;      // \|
 constexpr int VK_OEM_6 = 0xDD;      // ]}
 constexpr int VK_OEM_7 = 0xDE;      // '"
 
-// Kernel
+// ---- What a backend provides, and what the game relies on ----------------------
+//
+// Every platform keeps the same promises: these calls with the meanings below,
+// the tick and pacing of frame_pacing.h, an idle game that waits, the same
+// file limits and error numbers. A port starts from backends/null, which has
+// every call and does nothing; the game never looks at a result the notes do
+// not name, so an unused one may be a plain stand-in, never a lie the game
+// would act on.
+
+// ---- Kernel
+
+// The program's module (moduleName null), which window classes are registered
+// under; any non-null handle will do.
 HMODULE WINAPI GetModuleHandleA(LPCSTR moduleName);
+// Milliseconds of a monotonic clock in whole ticks of 5 ms, 32 bits, wrapping
+// (TickCountAt in frame_pacing.h). One tick is one physics step, so a frame
+// never loses time to a part-step; the game subtracts counts, wrap included.
 DWORD WINAPI GetTickCount();
+// Ends the process at once with this exit code (a bad grid file ends the game
+// this way after its box); a full-screen display mode is given back first.
 [[noreturn]] void WINAPI ExitProcess(UINT exitCode);
 
-// Files: opened for reading only, read front to back, closed. Failures leave
-// the Windows error number for GetLastError.
+// ---- Files: opened for reading only, read front to back, closed
+//
+// Failures leave the Windows error number for GetLastError: 2 a missing file,
+// 3 a missing folder on its path, 5 anything refused (a folder, a write, no
+// right to read), 6 a bad handle. The grid reader reports these numbers to the
+// player, so every platform gives the same ones.
 typedef void *HANDLE;
 #define INVALID_HANDLE_VALUE (reinterpret_cast<HANDLE>(static_cast<intptr_t>(-1)))
 constexpr DWORD GENERIC_READ = 0x80000000;
@@ -308,16 +331,25 @@ constexpr DWORD ERROR_FILE_NOT_FOUND = 2;
 constexpr DWORD ERROR_PATH_NOT_FOUND = 3;
 constexpr DWORD ERROR_ACCESS_DENIED = 5;
 constexpr DWORD ERROR_INVALID_HANDLE = 6;
+// Only GENERIC_READ of an existing file (OPEN_EXISTING) is offered. The open
+// never waits, not even for a pipe without a writer: GetFileType then tells the
+// caller what it opened, and the game reads only plain files.
 HANDLE WINAPI CreateFileA(LPCSTR fileName, DWORD access, DWORD shareMode, void *security,
                           DWORD creation, DWORD flags, HANDLE templateFile);
+// Up to toRead bytes; *read is 0 at the end of the file.
 BOOL WINAPI ReadFile(HANDLE file, void *buffer, DWORD toRead, DWORD *read, void *overlapped);
 DWORD WINAPI GetFileType(HANDLE file);
+// FILE_ATTRIBUTE_DIRECTORY for a folder, or INVALID_FILE_ATTRIBUTES when the
+// name is not there (with its error number).
 DWORD WINAPI GetFileAttributesA(LPCSTR fileName);
 BOOL WINAPI CloseHandle(HANDLE object);
 DWORD WINAPI GetLastError();
 
-// Floating-point control, as the C runtime's _controlfp: the bits of `mask`
-// take their values from `newValue`; the result is the control word after.
+// ---- Floating-point control, as the C runtime's _controlfp
+//
+// The bits of `mask` take their values from `newValue`; the result is the
+// control word after. The game masks every exception (a division by zero gives
+// an infinity, never a trap) and rounds to nearest for the whole run.
 constexpr unsigned int _EM_INEXACT = 0x00000001;
 constexpr unsigned int _EM_UNDERFLOW = 0x00000002;
 constexpr unsigned int _EM_OVERFLOW = 0x00000004;
@@ -336,33 +368,99 @@ constexpr unsigned int _PC_53 = 0x00010000;
 constexpr unsigned int _PC_24 = 0x00020000;
 unsigned int _controlfp(unsigned int newValue, unsigned int mask);
 
-// Windows, classes, messages
+// ---- Window classes and windows
+
+// Any non-null handle; the game only hands them back in its window class.
 HICON WINAPI LoadIconA(HINSTANCE instance, LPCSTR name);
 HCURSOR WINAPI LoadCursorA(HINSTANCE instance, LPCSTR name);
+// A class name (compared without case) for the module, with its window
+// procedure; 0 when the name is taken. Unregistering fails while a window of
+// the class exists.
 ATOM WINAPI RegisterClassA(const WNDCLASSA *windowClass);
 BOOL WINAPI UnregisterClassA(LPCSTR className, HINSTANCE instance);
+// Grows a client rectangle by the frame and caption the style gets, so that a
+// window made with the grown size has exactly the client size asked for.
 BOOL WINAPI AdjustWindowRectEx(RECT *rect, DWORD style, BOOL menu, DWORD exStyle);
+// A hidden window of the class, outer size as given. WS_POPUP makes it
+// borderless, and full screen in the mode ChangeDisplaySettingsA granted last
+// (if any); the framed style (WS_OVERLAPPEDWINDOW) has a caption and frame.
+// The procedure gets WM_CREATE before the call returns, and a
+// WM_SYSCOMMAND SC_SCREENSAVE that it answers with 0 keeps the screen saver
+// off while the window exists. Null on failure: the game then says so.
 HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x,
                             int y, int width, int height, HWND parent, HMENU menu,
                             HINSTANCE instance, void *param);
+// The procedure gets WM_DESTROY; messages still queued for the window are
+// dropped with it.
 BOOL WINAPI DestroyWindow(HWND window);
+// The first show sends WM_SIZE with the client size and WM_ACTIVATE (active)
+// straight to the procedure, as the game sets its projection and `active`
+// from them. The result is whether the window was visible before.
 BOOL WINAPI ShowWindow(HWND window, int command);
+// Raise the window and give it the keyboard; a window manager may refuse,
+// which is no error.
 BOOL WINAPI SetForegroundWindow(HWND window);
 HWND WINAPI SetFocus(HWND window);
+// A display counter: the cursor shows while it is 0 or more.
 int WINAPI ShowCursor(BOOL show);
+
+// ---- Message boxes
+//
+// A modal box with the caption, text, icon and buttons of `type` (OK, Yes and
+// No, ...), owned by `owner` or by no window. Enter picks the first button
+// (OK, Yes), Escape picks No (or Cancel); closing the box answers as Escape.
+// The result is IDOK, IDYES or IDNO; 0 when no box can be shown (no display):
+// the caption and text then go to stderr, so the player still learns why.
 int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
+
+// ---- The display mode
+//
+// With a mode: succeeds only for a size the display really offers (the next
+// WS_POPUP window takes it), else DISP_CHANGE_BADMODE or DISP_CHANGE_FAILED,
+// and the game asks whether to play windowed. With null: back to the desktop's
+// own mode, always successful.
 LONG WINAPI ChangeDisplaySettingsA(DEVMODEA *mode, DWORD flags);
+
+// ---- Messages
+//
+// One queue for the program's windows: keys as WM_KEYDOWN / WM_KEYUP with
+// Windows virtual-key codes (Alt combinations, Alt and F10 as WM_SYSKEYDOWN /
+// WM_SYSKEYUP; bit 30 of lParam set when the key was down before, bit 31 on
+// release; keys outside 0..255 never arrive), the close box as WM_CLOSE,
+// minimise and restore as WM_ACTIVATE (high word non-zero while minimised), the
+// keyboard focus lost as WM_ACTIVATE inactive, size changes as WM_SIZE in
+// drawable pixels. A gamepad may play as keys. Messages are delivered in order,
+// one per call.
+// PeekMessageA returns at once when the queue holds a message or a window is
+// on the screen to draw in; while none is (minimised, hidden, before the first
+// window) an empty queue waits a few ms for an event first, so that an idle
+// game does not spin.
 BOOL WINAPI PeekMessageA(MSG *msg, HWND window, UINT filterMin, UINT filterMax, UINT remove);
 BOOL WINAPI TranslateMessage(const MSG *msg);
+// Calls the procedure of the message's window with it.
 LRESULT WINAPI DispatchMessageA(const MSG *msg);
+// What Windows does by default: Alt+F4 and SC_CLOSE become WM_CLOSE; a
+// procedure that leaves SC_SCREENSAVE here lets the screen saver run.
 LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// Queues WM_QUIT with the exit code as wParam, after what is queued already.
 void WINAPI PostQuitMessage(int exitCode);
 
-// Device context, pixel format, GL context
+// ---- Device context, pixel format, GL context
+//
+// Each window has one device context. ChoosePixelFormat gives the closest
+// RGBA, double-buffered format with depth (never 0 for a GL-capable window),
+// and a window's format is set once. A GL context is made for a window with
+// its format set, and is not current until wglMakeCurrent; releasing the
+// current context (rc null) always succeeds. Each returns 0 / null / FALSE on
+// failure, which the game reports in a box of its own.
 HDC WINAPI GetDC(HWND window);
 int WINAPI ReleaseDC(HWND window, HDC dc);
 int WINAPI ChoosePixelFormat(HDC dc, const PIXELFORMATDESCRIPTOR *pfd);
 BOOL WINAPI SetPixelFormat(HDC dc, int format, const PIXELFORMATDESCRIPTOR *pfd);
+// Presents the frame at the display's pace: at most one frame per refresh
+// (vsync where the driver gives it, else the backend waits out the rest of the
+// period, see frame_pacing.h). A window off the screen presents nothing and
+// returns at once.
 BOOL WINAPI SwapBuffers(HDC dc);
 HGLRC WINAPI wglCreateContext(HDC dc);
 BOOL WINAPI wglMakeCurrent(HDC dc, HGLRC rc);

@@ -1,12 +1,6 @@
-// A sound backend that plays nothing. A port provides these six operations:
-//   FSOUND_GetVersion     the library's version (the game needs 3.75 or newer);
-//   FSOUND_Init           opens the output at a mixing rate with a channel count;
-//   FSOUND_SetVolume      volume 0..255 of one channel or FSOUND_ALL;
-//   FSOUND_Sample_Load    a sample from a file into a slot, or null when the file
-//                         is missing or unusable (the game then stays silent);
-//   FSOUND_Sample_SetMode FSOUND_LOOP_NORMAL makes a sample loop;
-//   FSOUND_PlaySound      plays a sample on a fixed channel, halting what that
-//                         channel played; a null sample plays nothing.
+// A sound backend that plays nothing: every sound is missing. A port starts
+// from this file: it has every call of sound/fsound.h, whose notes say what
+// each must do.
 #include "sound/fsound.h"
 
 float FSOUND_GetVersion() {

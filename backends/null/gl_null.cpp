@@ -1,8 +1,7 @@
 // A GL that draws nothing, for programs that run the game's frames without a
-// picture (the solver, the frame benchmarks). A port's GL provides exactly these
-// OpenGL 1.1 calls: glBegin, glEnd, glVertex3f, glVertex3i, glColor4f, glClear,
-// glClearColor, glClearDepth, glEnable, glDisable, glBlendFunc, glShadeModel,
-// glHint, glViewport, glMatrixMode, glLoadIdentity, glOrtho.
+// picture (the solver, the frame benchmarks). These are all the OpenGL 1.1
+// calls the game makes: a port whose platform has no GL 1.1 provides exactly
+// these.
 #include <GL/gl.h>
 
 extern "C" {

@@ -1,30 +1,8 @@
 // A window-system backend that does nothing: no display, no windows, no
-// messages. It is the template for a port: a backend provides every call below,
-// with the meaning the game relies on:
-//   kernel      GetModuleHandleA (null: the program's module), GetTickCount (ms
-//               in whole ticks of 5 ms, 32 bits, wrapping: see
-//               win32/frame_pacing.h), ExitProcess (ends the process
-//               with the code);
-//   windows     LoadIconA, LoadCursorA, RegisterClassA, UnregisterClassA,
-//               AdjustWindowRectEx, CreateWindowExA (sends WM_CREATE-time
-//               messages to the window procedure), DestroyWindow, ShowWindow,
-//               SetForegroundWindow, SetFocus, ShowCursor;
-//   dialogs     MessageBoxA (IDOK / IDYES / IDNO, or 0 when no box can be shown);
-//   display     ChangeDisplaySettingsA (an exact mode or DISP_CHANGE_BADMODE);
-//   messages    PeekMessageA (with an empty queue while no window is on the
-//               screen it waits a few ms for an event, so that an idle game
-//               does not spin), TranslateMessage, DispatchMessageA,
-//               DefWindowProcA (Alt+F4 and SC_CLOSE become WM_CLOSE),
-//               PostQuitMessage;
-//   GL surface  GetDC, ReleaseDC, ChoosePixelFormat, SetPixelFormat, SwapBuffers
-//               (at most one frame per refresh of the display),
-//               wglCreateContext, wglMakeCurrent, wglDeleteContext.
-// Beside them the kernel's file calls (CreateFileA, ReadFile, GetFileType,
-// GetFileAttributesA, CloseHandle, GetLastError) and the C runtime's
-// _controlfp; on a POSIX system backends/posix gives those to
-// every backend, this one included.
-// Here every window call fails, so the game says why and ends; the tick count
-// is whatever the program sets in nullTick.
+// messages. Every window call fails, so the game says why and ends; the tick
+// count is whatever the program sets in nullTick. A port starts from this
+// file: it has every call of win32/win32.h, whose notes say what each must do.
+// The kernel's file calls and _controlfp come from backends/posix here.
 #include <cstdio>
 #include <cstdlib>
 
