@@ -19,6 +19,19 @@ BOOL OpenWindow() {
 
 } // namespace
 
+BOOL RunFrame() {
+    if (active) {
+        // Unsigned subtraction: game time survives the tick counter wrapping.
+        DWORD elapsed = GetTickCount() - startTick;
+        if (!DrawFrame(static_cast<int32_t>(elapsed)))
+            return BOOL_FALSE;
+    }
+    if (IsScreen(SCREEN_EXIT))
+        return BOOL_FALSE; // the frame that chose to leave is never shown
+    SwapBuffers(deviceContext);
+    return BOOL_TRUE;
+}
+
 int RunMainLoop() {
     MSG msg{};
     BOOL done = BOOL_FALSE;
@@ -43,19 +56,10 @@ int RunMainLoop() {
             continue;
         }
 
-        if (active) {
-            // Unsigned subtraction: game time survives the tick counter wrapping.
-            DWORD elapsed = GetTickCount() - startTick;
-            if (!DrawFrame(static_cast<int32_t>(elapsed)))
-                done = BOOL_TRUE;
-        }
-        if (!done) {
-            if (IsScreen(SCREEN_EXIT))
-                done = BOOL_TRUE; // the frame that chose to leave is never shown
-            else
-                SwapBuffers(deviceContext);
-        }
+        if (!RunFrame())
+            done = BOOL_TRUE;
 
+        // F1 whatever the frame did, even when it ended the run.
         if (keys[KEY_TOGGLE_FULLSCREEN]) {
             keys[KEY_TOGGLE_FULLSCREEN] = BOOL_FALSE;
             DestroyGameWindow();

@@ -1,4 +1,5 @@
-// Draws one whole frame of each screen through DrawFrame on real GL and either
+// Draws one whole frame of each screen through the main loop's frame (and so
+// DrawFrame) on real GL and either
 // writes them as the reference pictures (--write DIR) or compares them with
 // those pictures (--compare DIR), channel by channel, RGB only. Every disc,
 // tile, wave, banner and clock bit the game draws shows in one of them.
@@ -7,6 +8,7 @@
 #include <cstring>
 #include <string>
 
+#include "app/main_loop.h"
 #include "core/game_state.h"
 #include "core/grid_file.h"
 #include "core/rules.h"
@@ -30,7 +32,7 @@ void FrameAt(const char *name, int32_t t) {
     lastStepTick = static_cast<DWORD>(t);
     lastClockSeconds = clockSeconds = t / 1000;
     std::memset(keys, 0, sizeof keys);
-    DrawFrame(t);
+    RunFrame();
 }
 void PlaceDisc(double x, double y, double scroll, DWORD endedAt) {
     playerX = x, playerY = y, scrollX = scroll;

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "app/main_loop.h"
 #include "core/grid_file.h"
 #include "game/screens.h"
 
@@ -207,8 +208,7 @@ bool PlayReplayFrame(const ReplayFrame &frame, void (*setTick)(DWORD tick)) {
     std::memset(keys, 0, sizeof keys);
     for (int code : frame.keys)
         keys[code] = BOOL_TRUE;
-    // The main loop computes t = GetTickCount() - startTick with wrap-around.
+    // The main loop's frame computes t = GetTickCount() - startTick with wrap-around.
     setTick(startTick + static_cast<DWORD>(frame.t));
-    DrawFrame(frame.t);
-    return !IsScreen(SCREEN_EXIT);
+    return RunFrame() != BOOL_FALSE;
 }

@@ -68,7 +68,8 @@ bool LoadLevelFile(const std::string &path, std::string *error);
 // `error`) when a grid file is malformed.
 bool BeginReplay(const Replay &replay, std::string *error);
 
-// Draws one frame as the main loop would: the keys of the frame held, the
+// Plays one frame as the main loop does: the keys of the frame held, the
 // tick count set (through `setTick`) so that it lies t after startTick, then
-// DrawFrame(t). Returns false when the frame ended the game ("exit").
+// the main loop's own frame (RunFrame). Returns false when the frame ended the
+// game ("exit").
 bool PlayReplayFrame(const ReplayFrame &frame, void (*setTick)(DWORD tick));

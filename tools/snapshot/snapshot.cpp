@@ -20,6 +20,7 @@
 
 #include <GL/gl.h>
 
+#include "app/main_loop.h"
 #include "core/game_state.h"
 #include "game/screens.h"
 #include "tools/replay/replay.h"
@@ -148,7 +149,7 @@ bool DrawOneScreen(const Options &o, std::string *error) {
     lastClockSeconds = clockSeconds = static_cast<int32_t>(static_cast<DWORD>(t) / 1000);
     startTick = 0;
     nullTick = static_cast<DWORD>(t);
-    DrawFrame(t);
+    RunFrame();
     return true;
 }
 

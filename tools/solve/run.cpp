@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "app/main_loop.h"
 #include "core/game_state.h"
 #include "core/rules.h"
 #include "game/physics.h"
@@ -72,7 +73,7 @@ bool exactFrames = false;
 void PlayFrame(int32_t t) {
     if (exactFrames) {
         SetTick(startTick + static_cast<DWORD>(t));
-        DrawFrame(t);
+        RunFrame();
     } else {
         RuleFrame(t);
     }
@@ -120,12 +121,12 @@ void StartRun() {
     for (int32_t t = MENU_FROM; t <= MENU_TO; t += MENU_STEP) {
         HoldKeys(ACTIONS[0]);
         SetTick(startTick + static_cast<DWORD>(t));
-        DrawFrame(t);
+        RunFrame();
     }
     std::memset(keys, 0, sizeof keys);
     keys[VK_RETURN] = BOOL_TRUE;
     SetTick(startTick + static_cast<DWORD>(ENTER_AT));
-    DrawFrame(ENTER_AT);
+    RunFrame();
 }
 
 int KeyCount(int a) {
