@@ -8,6 +8,10 @@
 namespace {
 
 const char *const WINDOW_TITLE = "vorta kemi";
+// The start-up question in the game's own words, kept exactly as players have
+// always read them, odd spelling and capitals included: not typos to mend.
+const char *const QUESTION_TEXT = "Fullsrceen?";
+const char *const QUESTION_CAPTION = "Little questioN";
 constexpr int WINDOW_WIDTH = 800;
 constexpr int WINDOW_HEIGHT = 600;
 constexpr int WINDOW_BITS = 32;
@@ -38,7 +42,7 @@ int RunMainLoop() {
 
     // A box that cannot be shown (0) counts as a yes.
     fullscreen =
-        MessageBoxA(nullptr, "Fullsrceen?", "Little questioN", MB_YESNO | MB_ICONQUESTION) == IDNO
+        MessageBoxA(nullptr, QUESTION_TEXT, QUESTION_CAPTION, MB_YESNO | MB_ICONQUESTION) == IDNO
             ? BOOL_FALSE
             : BOOL_TRUE;
     if (!OpenWindow())

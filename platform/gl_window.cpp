@@ -15,6 +15,16 @@ constexpr DWORD FULLSCREEN_STYLE = WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
 constexpr DWORD WINDOWED_EX_STYLE = WS_EX_APPWINDOW | WS_EX_WINDOWEDGE;
 constexpr DWORD WINDOWED_STYLE = WS_OVERLAPPEDWINDOW | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
 
+// The game's own words in its boxes, kept exactly as players have always read
+// them, odd spelling and spacing included ("Cant't", the space before
+// "Shutdown Error"): they are not typos to mend.
+const char *const NO_DEVICE_CONTEXT_TEXT = "Cant't create a GL device context.";
+const char *const NO_PIXEL_FORMAT_TEXT = "Cant't Find A Suitable PixelFormat.";
+const char *const PIXEL_FORMAT_REFUSED_TEXT = "Cant't set PixelFormat.";
+const char *const NO_RENDERING_CONTEXT_TEXT = "Cant't create a GL rendering context.";
+const char *const CONTEXT_NOT_CURRENT_TEXT = "Cant't activate the GL rendering context.";
+const char *const SHUTDOWN_CAPTION = " Shutdown Error";
+
 constexpr UINT CREATE_ERROR_BOX = MB_OK | MB_ICONEXCLAMATION;
 constexpr UINT SHUTDOWN_ERROR_BOX = MB_OK | MB_ICONERROR;
 
@@ -104,17 +114,17 @@ BOOL CreateGameWindow(const char *title, int width, int height, int bits, BOOL w
 
     deviceContext = GetDC(window);
     if (deviceContext == nullptr)
-        return FailCreation("Cant't create a GL device context.");
+        return FailCreation(NO_DEVICE_CONTEXT_TEXT);
     int format = ChoosePixelFormat(deviceContext, &request);
     if (format == 0)
-        return FailCreation("Cant't Find A Suitable PixelFormat.");
+        return FailCreation(NO_PIXEL_FORMAT_TEXT);
     if (!SetPixelFormat(deviceContext, format, &request))
-        return FailCreation("Cant't set PixelFormat.");
+        return FailCreation(PIXEL_FORMAT_REFUSED_TEXT);
     renderContext = wglCreateContext(deviceContext);
     if (renderContext == nullptr)
-        return FailCreation("Cant't create a GL rendering context.");
+        return FailCreation(NO_RENDERING_CONTEXT_TEXT);
     if (!wglMakeCurrent(deviceContext, renderContext))
-        return FailCreation("Cant't activate the GL rendering context.");
+        return FailCreation(CONTEXT_NOT_CURRENT_TEXT);
 
     ShowWindow(window, SW_SHOW);
     SetForegroundWindow(window);
@@ -133,22 +143,22 @@ void DestroyGameWindow() {
     }
     if (renderContext != nullptr) {
         if (!wglMakeCurrent(deviceContext, nullptr))
-            MessageBoxA(nullptr, "Release of DC and RC failed.", " Shutdown Error",
+            MessageBoxA(nullptr, "Release of DC and RC failed.", SHUTDOWN_CAPTION,
                         SHUTDOWN_ERROR_BOX);
         if (!wglDeleteContext(renderContext))
-            MessageBoxA(nullptr, "Release of Rendering Context failed.", " Shutdown Error",
+            MessageBoxA(nullptr, "Release of Rendering Context failed.", SHUTDOWN_CAPTION,
                         SHUTDOWN_ERROR_BOX);
         renderContext = nullptr;
     }
     if (deviceContext != nullptr) {
         if (ReleaseDC(window, deviceContext) == 0)
-            MessageBoxA(nullptr, "Release of Device Context failed.", " Shutdown Error",
+            MessageBoxA(nullptr, "Release of Device Context failed.", SHUTDOWN_CAPTION,
                         SHUTDOWN_ERROR_BOX);
         deviceContext = nullptr;
     }
     if (window != nullptr) {
         if (!DestroyWindow(window))
-            MessageBoxA(nullptr, "Could not release hWnd.", " Shutdown Error", SHUTDOWN_ERROR_BOX);
+            MessageBoxA(nullptr, "Could not release hWnd.", SHUTDOWN_CAPTION, SHUTDOWN_ERROR_BOX);
         window = nullptr;
     }
     if (!UnregisterClassA(CLASS_NAME, instance))

@@ -40,20 +40,20 @@ typedef const char *LPCSTR;
 #define FALSE 0
 #endif
 
-#define VK_DECLARE_HANDLE(name)                                                                    \
+#define DECLARE_HANDLE(name)                                                                    \
     struct name##__ {                                                                              \
         int unused;                                                                                \
     };                                                                                             \
     typedef struct name##__ *name
-VK_DECLARE_HANDLE(HWND);
-VK_DECLARE_HANDLE(HDC);
-VK_DECLARE_HANDLE(HGLRC);
-VK_DECLARE_HANDLE(HINSTANCE);
-VK_DECLARE_HANDLE(HICON);
-VK_DECLARE_HANDLE(HCURSOR);
-VK_DECLARE_HANDLE(HBRUSH);
-VK_DECLARE_HANDLE(HMENU);
-#undef VK_DECLARE_HANDLE
+DECLARE_HANDLE(HWND);
+DECLARE_HANDLE(HDC);
+DECLARE_HANDLE(HGLRC);
+DECLARE_HANDLE(HINSTANCE);
+DECLARE_HANDLE(HICON);
+DECLARE_HANDLE(HCURSOR);
+DECLARE_HANDLE(HBRUSH);
+DECLARE_HANDLE(HMENU);
+#undef DECLARE_HANDLE
 typedef HINSTANCE HMODULE;
 
 typedef LRESULT(CALLBACK *WNDPROC)(HWND, UINT, WPARAM, LPARAM);

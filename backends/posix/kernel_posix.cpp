@@ -13,7 +13,7 @@
 
 #if defined(__i386__) || defined(__x86_64__)
 #include <fpu_control.h>
-#define VK_HAS_X87 1
+#define VORTA_HAS_X87 1
 #endif
 
 namespace {
@@ -84,7 +84,7 @@ unsigned int CurrentControlWord() {
     default:
         break;
     }
-#ifdef VK_HAS_X87
+#ifdef VORTA_HAS_X87
     fpu_control_t cw;
     _FPU_GETCW(cw);
     word |= _EM_DENORMAL; // glibc never unmasks it
@@ -209,7 +209,7 @@ unsigned int _controlfp(unsigned int newValue, unsigned int mask) {
             break;
         }
     }
-#ifdef VK_HAS_X87
+#ifdef VORTA_HAS_X87
     if (mask & _MCW_PC) {
         fpu_control_t cw;
         _FPU_GETCW(cw);

@@ -45,7 +45,7 @@ Stretch StretchOf(const char *name) {
 
 void LoadShippedGrids() {
     for (const GridFile &g : GRID_FILES)
-        LoadGrid(g.grid, (std::string(VK_SOURCE_DIR "/assets/") + g.name).c_str());
+        LoadGrid(g.grid, (std::string(VORTA_SOURCE_DIR "/assets/") + g.name).c_str());
 }
 
 void EnterScene(const char *name) {

@@ -12,7 +12,7 @@ namespace {
 
 // The shipped files, read by bare name as the game reads them.
 void EnterAssets() {
-    if (chdir(VK_SOURCE_DIR "/assets") != 0)
+    if (chdir(VORTA_SOURCE_DIR "/assets") != 0)
         std::abort();
 }
 

@@ -81,8 +81,8 @@ int main(int argc, char **argv) {
     // The shipped banners over a test level of our own.
     nullTick = GOLDEN_TICK;
     for (const GridFile &g : GRID_FILES)
-        LoadGrid(g.grid, (std::string(VK_ASSETS_DIR "/") + g.name).c_str());
-    LoadGrid(mapGrid, VK_GOLDEN_DIR "/level");
+        LoadGrid(g.grid, (std::string(VORTA_ASSETS_DIR "/") + g.name).c_str());
+    LoadGrid(mapGrid, VORTA_GOLDEN_DIR "/level");
 
     if (!HeadlessOpen(WIDTH, HEIGHT))
         return 1;

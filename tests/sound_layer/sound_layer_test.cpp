@@ -137,7 +137,7 @@ TEST(Mixer, FilesWithinTheLimitsDecodeAtTheMixingRate) {
 
     // The soundtrack is one run of 44.1 kHz stereo frames; four of it back to
     // back are more than a minute.
-    const std::vector<unsigned char> mp3 = ReadSoundFile(VK_SOURCE_DIR "/assets/sea.mp3");
+    const std::vector<unsigned char> mp3 = ReadSoundFile(VORTA_SOURCE_DIR "/assets/sea.mp3");
     Mp3Stream sea;
     ASSERT_TRUE(MixerFindMp3(mp3.data(), mp3.size(), &sea));
     EXPECT_EQ(std::pair(sea.rate, sea.channels), std::pair(RATE, 2));
@@ -188,7 +188,7 @@ TEST(SoundLayer, PlaysWhatTheGameAsksWithinTheLimits) {
 
     const char *const names[] = {"fall.wav", "jump.wav", "click.wav", "menu.wav", "sea.mp3"};
     for (int c : {0, 1, 2, 3, 31}) {
-        const std::string path = VK_SOURCE_DIR "/assets/" + std::string(names[std::min(c, 4)]);
+        const std::string path = VORTA_SOURCE_DIR "/assets/" + std::string(names[std::min(c, 4)]);
         ASSERT_NE(cue[c] = FSOUND_Sample_Load(c, path.c_str(), 0, 0, 0), nullptr) << path;
     }
     FSOUND_Sample_SetMode(cue[31], FSOUND_LOOP_NORMAL);

@@ -80,10 +80,10 @@ TEST(FramePacing, ShortFramesWaitForTheDisplayLongOnesDoNot) {
 // Frames of random length, now and then a long pause (a minimised window); the
 // tick counter wraps half way through. Choosing exit starts the game again, as
 // a new process would, every other time on a level with goals every six columns.
-// Another run for a maintainer hunting a rare fault: VK_SOAK_SEED=<number>.
+// Another run for a maintainer hunting a rare fault: VORTA_SOAK_SEED=<number>.
 TEST(Soak, AnHourOfRandomKeysKeepsEveryBound) {
     Grid shippedMap, goalMap{};
-    LoadGrid(shippedMap, VK_SOURCE_DIR "/assets/map");
+    LoadGrid(shippedMap, VORTA_SOURCE_DIR "/assets/map");
     for (int col = 0; col < GRID_COLS; ++col) {
         goalMap[11 * GRID_COLS + col] = CELL_BLOCK;
         goalMap[10 * GRID_COLS + col] = col % 6 == 5 ? CELL_GOAL : CELL_EMPTY;
@@ -92,7 +92,7 @@ TEST(Soak, AnHourOfRandomKeysKeepsEveryBound) {
     StartRun(shippedMap, firstTick);
     const int keyCodes[] = {VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN, VK_RETURN, VK_ESCAPE, 'Q'};
     const uint32_t keyWeights[] = {20, 30, 25, 10, 10, 3, 1};
-    const char *seed = std::getenv("VK_SOAK_SEED");
+    const char *seed = std::getenv("VORTA_SOAK_SEED");
     uint64_t state = seed ? std::strtoull(seed, nullptr, 0) ^ 0x9e3779b97f4a7c15u : 0x5eed5eed1234u;
     auto below = [&state](uint32_t n) { // xorshift: the same run on every machine
         state ^= state << 13, state ^= state >> 7, state ^= state << 17;
