@@ -15,6 +15,11 @@
 #include <fpu_control.h>
 #define VORTA_HAS_X87 1
 #endif
+// WebAssembly (the web build) has no floating-point traps at all: there every
+// exception is always masked, which is what the game asks for anyway.
+#ifdef FE_INEXACT
+#define VORTA_HAS_FP_TRAPS 1
+#endif
 
 namespace {
 
@@ -56,6 +61,7 @@ DWORD WindowsError(int error, const char *fileName = nullptr) {
     }
 }
 
+#ifdef VORTA_HAS_FP_TRAPS
 struct ExceptionBit {
     unsigned int windows;
     int posix;
@@ -64,13 +70,18 @@ constexpr ExceptionBit EXCEPTIONS[] = {
     {_EM_INEXACT, FE_INEXACT},      {_EM_UNDERFLOW, FE_UNDERFLOW}, {_EM_OVERFLOW, FE_OVERFLOW},
     {_EM_ZERODIVIDE, FE_DIVBYZERO}, {_EM_INVALID, FE_INVALID},
 };
+#endif
 
 unsigned int CurrentControlWord() {
+#ifdef VORTA_HAS_FP_TRAPS
     unsigned int word = 0;
     const int trapping = fegetexcept();
     for (const ExceptionBit &e : EXCEPTIONS)
         if (!(trapping & e.posix))
             word |= e.windows;
+#else
+    unsigned int word = _EM_INEXACT | _EM_UNDERFLOW | _EM_OVERFLOW | _EM_ZERODIVIDE | _EM_INVALID;
+#endif
     switch (fegetround()) {
     case FE_DOWNWARD:
         word |= _RC_DOWN;
@@ -183,6 +194,7 @@ DWORD WINAPI GetLastError() {
 }
 
 unsigned int _controlfp(unsigned int newValue, unsigned int mask) {
+#ifdef VORTA_HAS_FP_TRAPS
     if (mask & _MCW_EM) {
         // A set bit masks (silences) its exception; a clear bit lets it trap.
         int trap = 0, quiet = 0;
@@ -193,6 +205,7 @@ unsigned int _controlfp(unsigned int newValue, unsigned int mask) {
         fedisableexcept(quiet);
         feenableexcept(trap);
     }
+#endif
     if (mask & _MCW_RC) {
         switch (newValue & _MCW_RC) {
         case _RC_DOWN:
