@@ -171,6 +171,9 @@ var VortaPage = (function () {
     ensureStage();
     if (document.getElementById('ended'))
       return;
+    // The process is gone, and its sound with it.
+    if (VortaAudio.context)
+      VortaAudio.context.close().catch(() => {});
     windowUp = false;
     for (const box of document.querySelectorAll('dialog.box'))
       box.remove();
@@ -249,6 +252,110 @@ var VortaPage = (function () {
     },
   };
 })();
+
+// The sound layer's side in the page: one gain for each fixed channel, all
+// into one master and an analyser on the way out. Browsers keep a new audio
+// context suspended until the player does something; the first key, click or
+// touch on the page resumes it.
+var VortaAudio = {
+  context: null,
+  master: null,
+  analyser: null,
+  channels: [],
+  sounds: [null], // handle 0 is no sound
+
+  init: function (rate, count) {
+    const Context = window.AudioContext || window.webkitAudioContext;
+    if (!Context)
+      return 0;
+    try {
+      this.context = new Context({sampleRate: rate});
+    } catch (error) {
+      try {
+        this.context = new Context();
+      } catch (error2) {
+        return 0;
+      }
+    }
+    const c = this.context;
+    this.master = c.createGain();
+    this.analyser = c.createAnalyser();
+    this.master.connect(this.analyser);
+    this.analyser.connect(c.destination);
+    for (let i = 0; i < count; ++i) {
+      const gain = c.createGain();
+      gain.connect(this.master);
+      this.channels.push({gain: gain, source: null});
+    }
+    const resume = () => {
+      if (c.state === 'suspended')
+        c.resume().catch(() => {});
+    };
+    for (const type of ['keydown', 'pointerdown', 'click', 'touchend'])
+      window.addEventListener(type, resume, true);
+    return 1;
+  },
+
+  setVolume: function (channel, volume) {
+    for (let i = 0; i < this.channels.length; ++i)
+      if (channel < 0 || channel === i)
+        this.channels[i].gain.gain.value = volume / 255;
+  },
+
+  // Interleaved 16-bit stereo at the context's rate, as the mixer core decodes WAV files.
+  addPcm: function (pointer, frames) {
+    if (frames === 0)
+      return 0;
+    const samples = HEAP16.subarray(pointer >> 1, (pointer >> 1) + 2 * frames);
+    const buffer = this.context.createBuffer(2, frames, this.context.sampleRate);
+    for (let side = 0; side < 2; ++side) {
+      const out = buffer.getChannelData(side);
+      for (let i = 0; i < frames; ++i)
+        out[i] = samples[2 * i + side] / 32768;
+    }
+    this.sounds.push(buffer);
+    return this.sounds.length - 1;
+  },
+
+  // A compressed file through the browser's decoder; 0 when it cannot, or
+  // when it holds more than `maxSeconds` of sound.
+  decode: async function (pointer, length, maxSeconds) {
+    try {
+      const bytes = HEAPU8.slice(pointer, pointer + length);
+      const buffer = await this.context.decodeAudioData(bytes.buffer);
+      if (buffer.duration > maxSeconds || buffer.length === 0)
+        return 0;
+      this.sounds.push(buffer);
+      return this.sounds.length - 1;
+    } catch (error) {
+      return 0;
+    }
+  },
+
+  // A play on a channel halts what it played and starts the sound from its beginning.
+  play: function (channel, sound, loop) {
+    const ch = this.channels[channel];
+    if (ch.source) {
+      ch.source.onended = null;
+      ch.source.stop();
+      ch.source.disconnect();
+    }
+    const source = this.context.createBufferSource();
+    source.buffer = this.sounds[sound];
+    source.loop = loop !== 0;
+    source.connect(ch.gain);
+    source.onended = () => {
+      if (ch.source === source)
+        ch.source = null;
+    };
+    source.start();
+    ch.source = source;
+  },
+
+  busy: function (channel) {
+    return this.channels[channel].source !== null ? 1 : 0;
+  },
+};
 
 // The game's main runs as an export that may be suspended; its end (a return,
 // or an exit through ExitProcess) leaves the page that says so.
