@@ -1,0 +1,137 @@
+// The game's page in Chromium, one check a run, as a player sees it:
+//
+//   question    the start-up question, its caption, text and buttons
+//   menu        No: the menu, windowed, the cursor where the desktop draws it
+//   game        Enter (Yes): full screen; Enter on the menu: the green disc
+//   quit        Q on the menu: the end page with exit code 0; it starts again
+//   grid_error  a level holding "1.0": the run-time error box, then exit code 106
+//   sound       once the question is answered, the soundtrack comes out
+//
+// The site is $VORTA_SITE, the sources $VORTA_SOURCE; pictures go to $VORTA_OUT.
+import {readFileSync} from 'node:fs';
+import {join} from 'node:path';
+import {serve, launch, open, messageBox, hold, sleep, until, picture, pixel, greenX} from './lib.mjs';
+
+const site = process.env.VORTA_SITE, source = process.env.VORTA_SOURCE;
+const out = process.env.VORTA_OUT || '.';
+const QUESTION = {caption: 'Little questioN', text: 'Fullsrceen?', buttons: ['Yes', 'No']};
+
+const failures = [];
+function expect(condition, what) {
+  console.log(`${condition ? 'ok' : 'FAILED'}: ${what}`);
+  if (!condition)
+    failures.push(what);
+}
+const same = (a, b) => JSON.stringify(a) === JSON.stringify(b);
+
+// The menu's cursor: the opaque white highlight of its disc beside the first
+// entry, at the pixel the desktop's end-to-end test looks at.
+async function menuShown(page) {
+  const [r, g, b] = pixel(await picture(page), 176, 126);
+  return r > 245 && g > 245 && b > 245;
+}
+
+async function ended(page) {
+  return page.evaluate(() => {
+    const end = document.getElementById('ended');
+    return end && {code: document.body.dataset.exitCode, text: end.innerText};
+  });
+}
+
+async function soundLevel(page) {
+  return page.evaluate(() => {
+    const samples = new Float32Array(VortaAudio.analyser.fftSize);
+    VortaAudio.analyser.getFloatTimeDomainData(samples);
+    return Math.sqrt(samples.reduce((sum, v) => sum + v * v, 0) / samples.length);
+  });
+}
+
+const CHECKS = {
+  async question(page) {
+    const box = await messageBox(page);
+    expect(same(box, QUESTION), `the question ${JSON.stringify(box)}`);
+    expect(await page.$eval('dialog.box', (b) => b.classList.contains('question')),
+           'the question has the question mark');
+    expect(await page.$eval('#canvas', (c) => c.hidden), 'no game window before the answer');
+  },
+
+  async menu(page) {
+    expect(same(await messageBox(page), QUESTION), 'the question first');
+    await hold(page, 'Escape');
+    expect(await until(10000, () => menuShown(page)), 'No: the menu with its cursor at (176, 126)');
+    expect(!(await page.evaluate(() => document.fullscreenElement)), 'No: not full screen');
+    expect(same(await page.$eval('#canvas', (c) => [c.width, c.height]), [800, 600]),
+           'an 800 x 600 canvas');
+    await page.screenshot({path: join(out, 'web-menu.png')});
+  },
+
+  async game(page) {
+    expect(same(await messageBox(page), QUESTION), 'the question first');
+    await hold(page, 'Enter');
+    expect(await until(10000, () => menuShown(page)), 'Yes: the menu');
+    expect(await page.evaluate(() => document.fullscreenElement?.id === 'stage'),
+           'Yes: the game full screen');
+    await hold(page, 'Enter');
+    let x = -1;
+    await until(10000, async () => (x = greenX(await picture(page))) >= 0);
+    expect(x >= 0, 'Enter on the menu: the green disc');
+    await page.screenshot({path: join(out, 'web-game.png')});
+  },
+
+  async quit(page) {
+    expect(same(await messageBox(page), QUESTION), 'the question first');
+    await hold(page, 'Escape');
+    expect(await until(10000, () => menuShown(page)), 'the menu');
+    await hold(page, 'q');
+    const end = await until(5000, () => ended(page));
+    expect(end && end.code === '0' && /ended/.test(end.text) && /Exit code 0\./.test(end.text),
+           `Q: the end page with exit code 0 (${JSON.stringify(end)})`);
+    await page.click('#ended button');
+    expect(same(await messageBox(page), QUESTION), 'Play again: the question again');
+  },
+
+  async grid_error(page) {
+    const box = await messageBox(page);
+    expect(same(box, {caption: 'Error', text: 'Runtime error 106 at 00A20001', buttons: ['OK']}),
+           `the error box ${JSON.stringify(box)}`);
+    await hold(page, 'Enter');
+    const end = await until(5000, () => ended(page));
+    expect(end && end.code === '106' && /Exit code 106\./.test(end.text),
+           `the end page with exit code 106 (${JSON.stringify(end)})`);
+  },
+
+  async sound(page) {
+    expect(same(await messageBox(page), QUESTION), 'the question first');
+    await hold(page, 'Escape');
+    let level = 0;
+    await until(5000, async () => (level = await soundLevel(page)) > 0.001);
+    expect(level > 0.001, `the soundtrack plays (level ${level.toFixed(4)})`);
+  },
+};
+
+// The shipped data with the level replaced by a grid holding "1.0" (the
+// package keeps each file's place and length, so the bytes are swapped in place).
+function dataWithBadLevel() {
+  const data = Buffer.from(readFileSync(join(site, 'vorta-kemi.data')));
+  const level = readFileSync(join(source, 'assets/map'));
+  const at = data.indexOf(level);
+  Buffer.from('1.0'.padEnd(level.length, ' ')).copy(data, at);
+  return data;
+}
+
+const check = process.argv[2];
+if (!CHECKS[check]) {
+  console.error(`usage: page_checks.mjs ${Object.keys(CHECKS).join('|')}`);
+  process.exit(2);
+}
+const server = await serve(site, check === 'grid_error' ? {'/vorta-kemi.data': dataWithBadLevel()} : {});
+const browser = await launch();
+try {
+  await CHECKS[check](await open(browser, server.url));
+} catch (error) {
+  expect(false, `${check} ran to its end (${error.message})`);
+} finally {
+  await browser.close();
+  server.close();
+}
+process.exit(failures.length === 0 ? 0 : 1);
