@@ -255,8 +255,8 @@ var VortaPage = (function () {
 
 // The sound layer's side in the page: one gain for each fixed channel, all
 // into one master and an analyser on the way out. Browsers keep a new audio
-// context suspended until the player does something; the first key, click or
-// touch on the page resumes it.
+// context suspended until the player does something; the first key (other
+// than Escape, which browsers do not count), click or touch resumes it.
 var VortaAudio = {
   context: null,
   master: null,

@@ -44,6 +44,8 @@ export async function launch() {
       '--disable-component-update', '--disable-default-apps', '--disable-sync',
       '--no-first-run', '--no-default-browser-check', '--metrics-recording-only',
       '--disable-renderer-backgrounding', '--disable-background-timer-throttling',
+      // As a browser on a desktop: no sound before the player does something.
+      '--autoplay-policy=document-user-activation-required',
     ],
   });
 }
@@ -56,6 +58,15 @@ export async function open(browser, url) {
   page.on('console', (message) => console.log('page:', message.text()));
   await page.goto(url);
   return page;
+}
+
+// The value of an expression in the page, looked at without counting as
+// the player's doing (puppeteer's own evaluate does, which would let the
+// page start its sound by itself).
+export async function peek(page, expression) {
+  page.cdp = page.cdp || (await page.createCDPSession());
+  const answer = await page.cdp.send('Runtime.evaluate', {expression, returnByValue: true, userGesture: false});
+  return answer.result.value;
 }
 
 // The open message box: caption, text and buttons, or null.
