@@ -35,6 +35,9 @@ TEST=(
   # the Debian package: made by cpack (file and dpkg-shlibdeps find the
   # libraries it needs) and checked by lintian and desktop-file-validate
   dpkg-dev file lintian desktop-file-utils
+  # the web page: Emscripten to build it, Chromium to play it headless in the
+  # tests, node and npm to drive it (puppeteer-core, pinned in tests/web/)
+  emscripten chromium nodejs npm
 )
 
 case "${1:-test}" in
@@ -57,6 +60,16 @@ for p in "${PACKAGES[@]}"; do
     missing+=("$p")
   fi
 done
+# A node from elsewhere (it brings its own npm and conflicts with Debian's)
+# serves as well as Debian's.
+for command in node npm; do
+  if command -v "$command" >/dev/null; then
+    package=$command
+    [ "$command" = node ] && package=nodejs
+    for i in "${!missing[@]}"; do [ "${missing[$i]}" = "$package" ] && unset 'missing[i]'; done
+  fi
+done
+missing=("${missing[@]}")
 [ ${#missing[@]} -eq 0 ] && exit 0
 
 echo "Installing: ${missing[*]}"
