@@ -211,12 +211,19 @@ var VortaPage = (function () {
       requestFullScreen();
       const granted = fullScreenRequest ? await fullScreenRequest : false;
       fullScreenRequest = null;
-      return granted || document.fullscreenElement === stage ? 1 : 0;
+      if (!granted && document.fullscreenElement !== stage)
+        return 0;
+      // Escape is the game's key: held, it still leaves full screen.
+      if (navigator.keyboard && navigator.keyboard.lock)
+        navigator.keyboard.lock(['Escape']).catch(() => {});
+      return 1;
     },
     leaveFullScreen: async function () {
       if (fullScreenRequest)
         await fullScreenRequest;
       fullScreenRequest = null;
+      if (navigator.keyboard && navigator.keyboard.unlock)
+        navigator.keyboard.unlock();
       if (document.fullscreenElement)
         await document.exitFullscreen().catch(() => {});
     },
