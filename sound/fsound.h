@@ -1,7 +1,7 @@
 // The six sound-library operations the game uses: the sound layer's contract.
 // backends/sdl implements them over SDL2_mixer, backends/windows over Windows'
-// waveOut, backends/null plays nothing; the unit tests link a recording
-// stand-in. Every layer keeps the same promises, written beside each call, and
+// waveOut, backends/web over Web Audio, backends/null plays nothing; the unit
+// tests link a recording stand-in. Every layer keeps the same promises, written beside each call, and
 // the same file limits (sound/mixer_core.h).
 #pragma once
 

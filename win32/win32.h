@@ -3,8 +3,8 @@
 // <float.h> for the floating-point set-up); elsewhere it declares the small
 // subset we use, and says below what each call promises. The backends under
 // backends/ implement it: sdl (Linux, over SDL2), posix (the file and
-// floating-point calls for every POSIX program), null (a template that does
-// nothing); the unit tests link a scripted stand-in.
+// floating-point calls for every POSIX program), web (a browser page), null (a
+// template that does nothing); the unit tests link a scripted stand-in.
 #pragma once
 
 #ifdef _WIN32
