@@ -133,13 +133,17 @@ var VortaPage = (function () {
     element('p', box, 'text').textContent = text;
     const row = element('div', box, 'buttons');
     return new Promise((resolve) => {
+      let answered = false;
       const answer = (id) => {
-        if (!box.open)
+        if (answered)
           return;
+        answered = true;
         box.close();
         box.remove();
         resolve(id);
       };
+      // A box the browser closes by itself answers as Escape would.
+      box.addEventListener('close', () => answer(ESCAPE_ANSWER[kind]));
       for (const choice of BUTTONS[kind]) {
         const id = choice[1];
         const button = element('button', row);
