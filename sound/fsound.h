@@ -1,8 +1,8 @@
 // The six sound-library operations the game uses: the sound layer's contract.
 // backends/sdl implements them over SDL2_mixer, backends/windows over Windows'
 // waveOut, backends/web over Web Audio, backends/null plays nothing; the unit
-// tests link a recording stand-in. Every layer keeps the same promises, written beside each call, and
-// the same file limits (sound/mixer_core.h).
+// tests link a recording stand-in. Every layer keeps the same promises,
+// written beside each call, and the same file limits (sound/mixer_core.h).
 #pragma once
 
 struct FSOUND_SAMPLE; // opaque sample handle; null means "no sound"

@@ -40,7 +40,7 @@ typedef const char *LPCSTR;
 #define FALSE 0
 #endif
 
-#define DECLARE_HANDLE(name)                                                                    \
+#define DECLARE_HANDLE(name)                                                                       \
     struct name##__ {                                                                              \
         int unused;                                                                                \
     };                                                                                             \
