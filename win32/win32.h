@@ -1,10 +1,12 @@
 // The system calls the game makes, with their Windows names and meanings: the
 // platform layer's contract. On Windows this is simply <windows.h> (and
-// <float.h> for the floating-point set-up); elsewhere it declares the small
-// subset we use, and says below what each call promises. The backends under
-// backends/ implement it: sdl (Linux, over SDL2), posix (the file and
-// floating-point calls for every POSIX program), web (a browser page), null (a
-// template that does nothing); the unit tests link a scripted stand-in.
+// <float.h> for the floating-point set-up; the Windows program sends the clock,
+// the swap and the pump through backends/windows/paced_calls.h); elsewhere it
+// declares the small subset we use, and says below what each call promises.
+// The backends under backends/ implement it: sdl (Linux, over SDL2), posix
+// (the file and floating-point calls for every POSIX program), web (a browser
+// page), null (a template that does nothing); the unit tests link a scripted
+// stand-in.
 #pragma once
 
 #ifdef _WIN32
