@@ -3,8 +3,8 @@
 # and how fast its disc runs: frames a second and share of a core on the menu,
 # in a game and minimised, and how far the disc runs with Right held on a flat
 # level against whole 5 ms physics steps over the same game time. Each figure
-# is the middle of three windows of 2 s; beside it, how long the game's
-# threads waited for a processor (a busy machine holds them back). On a
+# is the middle of three windows of 2 s; beside it, how much processor time
+# other work on the machine took meanwhile (a busy machine holds the game back). On a
 # machine shared with other work, BENCH_PRIORITY=-10 (as root) gives the
 # game's session and this script's (the X server's) that scheduling priority,
 # so that the figures are the game's rather than the machine's.
@@ -28,7 +28,7 @@ sleep 1
 measure() {
     local a b c
     a=$(pace_window "$WIN" "$pid" 2) b=$(pace_window "$WIN" "$pid" 2) c=$(pace_window "$WIN" "$pid" 2)
-    printf '%s: %s frames/s, %s %% of a core (its threads waited %s ms/s for a processor)\n' \
+    printf '%s: %s frames/s, %s %% of a core (other work took %s ms/s of processor)\n' \
         "$1" "$(median3 "${a%% *}" "${b%% *}" "${c%% *}")" \
         "$(median3 "$(cut -d' ' -f2 <<<"$a")" "$(cut -d' ' -f2 <<<"$b")" "$(cut -d' ' -f2 <<<"$c")")" \
         "$(median3 "${a##* }" "${b##* }" "${c##* }")"

@@ -14,16 +14,7 @@
 build_frame_rate || { fail "frame counter not built (libxdamage-dev missing?)"; finish; }
 start_game_on_flat_level
 wait_until 20 is_menu || { fail "no menu after the question"; finish; }
-pid=$(game_process) unjudged=""
-judge() { # what, figure, lowest, highest
-    echo "$1: $2"
-    if [ "$2" = - ]; then
-        unjudged+=" $1"
-    else
-        awk -v v="$2" -v lo="$3" -v hi="$4" 'BEGIN { exit !(v >= lo && v <= hi) }' ||
-            fail "$1 is $2, not $3 to $4"
-    fi
-}
+pid=$(game_process)
 
 sleep 1
 read -r fps cpu <<<"$(fair_pace "$WIN" "$pid" 55 60)"
@@ -32,17 +23,7 @@ judge "menu % of a core" "$cpu" 0 60
 
 hold Return
 wait_until 10 has_disc || { fail "Enter on the menu showed no green disc"; finish; }
-focus_window "$WIN" && xdotool keydown Right
-sleep 0.2 # a frame has seen the key
-before=$(disc_state "$pid") && sleep 3 && after=$(disc_state "$pid")
-xdotool keyup Right
-[ -n "$before" ] && [ -n "$after" ] || { fail "gdb could not read the disc"; finish; }
-echo "disc (x scroll vx push speed step): $before -> $after"
-# The level x the disc reached against the one whole steps reach over the
-# same game time, as a share of the way from where it was.
-judge "% of the way whole steps go" "$(awk -v to="$(level_x_after_steps "$before" "${after##* }")" \
-    -v from="$(awk '{ print $1 + $2 }' <<<"$before")" '{ print 100 * ($1 + $2 - from) / (to - from) }' \
-    <<<"$after")" 95 1000
+judge_right_run "$pid"
 
 xdotool windowminimize "$WIN"
 wait_until 10 bash -c "xprop -id $WIN WM_STATE | grep -q Iconic" || fail "the window was not minimised"
@@ -50,6 +31,4 @@ sleep 1
 read -r _ cpu <<<"$(fair_pace "$WIN" "$pid" 0 3)"
 judge "minimised % of a core" "$cpu" 0 3
 
-[ "$failures" -eq 0 ] && [ -n "$unjudged" ] && echo "skipped, the machine too busy to judge:$unjudged" &&
-    exit 77
-finish
+finish_judged
