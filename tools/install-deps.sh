@@ -29,9 +29,9 @@ TEST=(
   time
   # sound files: generated and checked
   sox libsox-fmt-mp3 lame
-  # the Windows program: the system code against the real <windows.h>, and
-  # Wine to run the .exe in the tests
-  g++-mingw-w64-x86-64 wine64
+  # the Windows program: the system code against the real <windows.h>, its
+  # zip packed by Info-ZIP, and Wine to run the .exe in the tests
+  g++-mingw-w64-x86-64 zip wine64
   # the Debian package: made by cpack (file and dpkg-shlibdeps find the
   # libraries it needs) and checked by lintian and desktop-file-validate
   dpkg-dev file lintian desktop-file-utils
