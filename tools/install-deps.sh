@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that are missing for one purpose:
 #
-#   tools/install-deps.sh play   # build the game and play it (play.sh)
-#   tools/install-deps.sh test   # that, and every tool the tests use (test.sh)
+#   tools/install-deps.sh play     # build the game and play it (play.sh)
+#   tools/install-deps.sh package  # that, and what makes the Debian packages
+#   tools/install-deps.sh test     # that, and every tool the tests use (test.sh)
 #
 # Without an argument it installs for testing. On a system without apt it only
 # says so: README.md, "Build by hand", names the packages elsewhere.
@@ -13,6 +14,12 @@ PLAY=(
   g++ cmake make pkg-config
   # the game: SDL2 window layer, SDL2_mixer sound, GL headers and Mesa's drivers
   libsdl2-dev libsdl2-mixer-dev libgl-dev libgl1-mesa-dri
+)
+PACKAGE=(
+  # the quick package: cpack, with file and dpkg-shlibdeps finding the
+  # libraries the game needs; the source package: dpkg-buildpackage with
+  # debhelper, its upstream tarball packed by git and xz
+  dpkg-dev file debhelper git xz-utils
 )
 TEST=(
   # golden images: real GL with no display (SDL offscreen driver over EGL)
@@ -32,9 +39,8 @@ TEST=(
   # the Windows program: the system code against the real <windows.h>, its
   # zip packed by Info-ZIP, and Wine to run the .exe in the tests
   g++-mingw-w64-x86-64 zip wine64
-  # the Debian package: made by cpack (file and dpkg-shlibdeps find the
-  # libraries it needs) and checked by lintian and desktop-file-validate
-  dpkg-dev file lintian desktop-file-utils
+  # the Debian packages checked by lintian and desktop-file-validate
+  lintian desktop-file-utils
   # the web page: Emscripten to build it, Chromium to play it headless in the
   # tests, node and npm to drive it (puppeteer-core, pinned in tests/web/)
   emscripten chromium nodejs npm
@@ -42,9 +48,10 @@ TEST=(
 
 case "${1:-test}" in
 play) PACKAGES=("${PLAY[@]}") ;;
-test) PACKAGES=("${PLAY[@]}" "${TEST[@]}") ;;
+package) PACKAGES=("${PLAY[@]}" "${PACKAGE[@]}") ;;
+test) PACKAGES=("${PLAY[@]}" "${PACKAGE[@]}" "${TEST[@]}") ;;
 *)
-  echo "usage: $0 [play|test]" >&2
+  echo "usage: $0 [play|package|test]" >&2
   exit 2
   ;;
 esac

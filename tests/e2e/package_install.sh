@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # The Debian package as a player gets it: cpack makes it from this build,
-# lintian finds no error in it, it depends on the libraries the game opens,
-# and unpacked into a scratch root it holds exactly the game's files. Its
-# launcher starts the game in the data folder from anywhere: without a display
-# it ends as the game does, under X the question and then the window appear,
-# and a missing data file ends it with the game's own error and exit code.
+# lintian finds no error or warning in it, it depends on the libraries the
+# game opens, and unpacked into a scratch root it holds exactly the game's
+# files. Its launcher starts the game in the data folder from anywhere:
+# without a display it ends as the game does, under X the question and then
+# the window appear, and a missing data file ends it with the game's own
+# error and exit code.
 . "$(dirname "$0")/lib_x.sh"
 
 (cd "$(dirname "$game")" && cpack -G DEB) >"$scratch/cpack.log" 2>&1 ||
@@ -17,8 +18,9 @@ echo "$(basename "$deb"): $(stat -c %s "$deb") bytes, Depends: $depends"
 for lib in libgl1 libsdl2-2.0-0 libsdl2-mixer-2.0-0; do
     grep -Eq "(^|, )$lib( |,|$)" <<<"$depends" || fail "Depends lacks $lib"
 done
-# lintian fails on errors only; its other findings are shown for the record.
-lintian "$deb" >"$scratch/lintian.txt" 2>&1 || fail "lintian found errors"
+# lintian fails on errors and warnings; its hints are shown for the record.
+lintian --fail-on error,warning --display-info "$deb" >"$scratch/lintian.txt" 2>&1 ||
+    fail "lintian found errors or warnings"
 cat "$scratch/lintian.txt"
 
 root="$scratch/root" data=usr/share/games/vorta-kemi
@@ -26,7 +28,7 @@ dpkg -x "$deb" "$root" || fail "dpkg -x"
 files=$(cd "$root" && find . ! -type d | sort)
 expected=$(printf '%s\n' ./usr/games/vorta-kemi ./usr/lib/games/vorta-kemi/vorta-kemi \
     ./usr/share/{applications/vorta-kemi.desktop,man/man6/vorta-kemi.6.gz} \
-    ./usr/share/doc/vorta-kemi/{changelog.gz,copyright} \
+    ./usr/share/doc/vorta-kemi/{changelog.Debian.gz,copyright} ./usr/share/lintian/overrides/vorta-kemi \
     ./usr/share/icons/hicolor/{48x48,128x128,256x256}/apps/vorta-kemi.png \
     $(printf "./$data/%s\n" $GRID_NAMES $SOUND_NAMES) | sort)
 [ "$files" = "$expected" ] || fail "file list differs: $(diff <(echo "$expected") <(echo "$files"))"
