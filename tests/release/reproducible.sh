@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Two builds of the same sources give the same bytes: the Debian package that
-# cpack makes and the Windows zip. The first is built from the source tree
+# cpack makes, the Windows zip and the web zip. The first is built from the source tree
 # itself, which takes SOURCE_DATE_EPOCH from its git history; the second from
 # a copy of its files in another folder, without history, with the last
 # commit's time in SOURCE_DATE_EPOCH and another umask, time zone and locale,
@@ -15,7 +15,9 @@ build() {
     cmake -S "$1" -B "$2/linux" -DBUILD_TESTING=OFF && cmake --build "$2/linux" -j2 &&
         (cd "$2/linux" && cpack -G DEB -B "$2/out") &&
         cmake -S "$1/backends/windows" -B "$2/windows" && cmake --build "$2/windows" -j2 &&
-        cp "$2/windows/vorta-kemi-windows.zip" "$2/out/"
+        cp "$2/windows/vorta-kemi-windows.zip" "$2/out/" &&
+        emcmake cmake -S "$1/backends/web" -B "$2/web" -DVORTA_WEB_TESTS=OFF &&
+        cmake --build "$2/web" -j2 && cp "$2/web/vorta-kemi-web.zip" "$2/out/"
 } >"$2.log" 2>&1
 
 (unset SOURCE_DATE_EPOCH && umask 022 && TZ=UTC LC_ALL=C build "$src" "$scratch/first") ||
@@ -42,5 +44,5 @@ for first in "$scratch"/first/out/*.{deb,zip}; do
         failures=$((failures + 1))
     fi
 done
-[ "$(ls "$scratch"/first/out/*.{deb,zip} | wc -l)" -eq 2 ] || { echo "FAIL: not one .deb and one zip"; exit 1; }
+[ "$(ls "$scratch"/first/out/*.{deb,zip} | wc -l)" -eq 3 ] || { echo "FAIL: not one .deb and two zips"; exit 1; }
 [ "$failures" -eq 0 ] && echo ok
