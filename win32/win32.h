@@ -411,6 +411,8 @@ int WINAPI ShowCursor(BOOL show);
 // A modal box with the caption, text, icon and buttons of `type` (OK, Yes and
 // No, ...), owned by `owner` or by no window. Enter picks the first button
 // (OK, Yes), Escape picks No (or Cancel); closing the box answers as Escape.
+// Where a gamepad plays as keys, it answers too: A or Start as Enter, B or
+// Back as Escape (a button held since before the box must be let go first).
 // The result is IDOK, IDYES or IDNO; 0 when no box can be shown (no display):
 // the caption and text then go to stderr, so the player still learns why.
 int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);

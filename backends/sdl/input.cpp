@@ -257,13 +257,17 @@ void PadAdded(int deviceIndex) {
     p->opened = opened;
 }
 
+void LetGo(Pad &p) {
+    for (int input = 0; input < PAD_INPUTS; ++input)
+        SetPadInput(p, input, false);
+}
+
 // A pad unplugged lets go of every key it held.
 void PadRemoved(SDL_JoystickID id) {
     Pad *p = PadOf(id, false);
     if (p == nullptr)
         return;
-    for (int input = 0; input < PAD_INPUTS; ++input)
-        SetPadInput(*p, input, false);
+    LetGo(*p);
     if (p->opened != nullptr)
         SDL_GameControllerClose(p->opened);
     p->used = false;
@@ -272,6 +276,16 @@ void PadRemoved(SDL_JoystickID id) {
 } // namespace
 
 namespace sdl_layer {
+
+// What the pads did while a message box was up belonged to the box: it never
+// reaches a window, and every key a pad held lets go, as SDL lets go of the
+// keyboard's keys for a box.
+void PadsAfterBox() {
+    SDL_FlushEvents(SDL_CONTROLLERAXISMOTION, SDL_CONTROLLERBUTTONUP);
+    for (Pad &p : pads)
+        if (p.used)
+            LetGo(p);
+}
 
 void PostEvent(const SDL_Event &e) {
     switch (e.type) {

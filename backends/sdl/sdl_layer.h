@@ -87,6 +87,8 @@ void WaitUntil(int64_t deadline);
 
 // ---- SDL events as messages (input.cpp)
 void PostEvent(const SDL_Event &e);
+// After a message box: the pads' presses were the box's answer, not keys.
+void PadsAfterBox();
 
 // ---- the process (process.cpp)
 // How a termination signal is taken: see process.cpp.

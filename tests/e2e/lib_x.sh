@@ -51,12 +51,16 @@ x_start() {
     x_pid=$!
     wait_until 30 test -s "$scratch/display" && export DISPLAY=":$(head -n 1 "$scratch/display")" &&
         wait_until 30 xdpyinfo || { cat "$scratch/xvfb.log"; fail "no Xvfb"; finish; }
-    [ "${2:-}" != and800x600 ] || { xrandr --newmode vesa800 40 800 840 968 1056 600 601 605 628 &&
-        xrandr --addmode screen vesa800; } || { fail "no 800x600 mode"; finish; }
+    [ "${2:-}" != and800x600 ] || offer_800x600
     openbox >"$scratch/openbox.log" 2>&1 &
     wm_pid=$!
     wait_until 30 bash -c "xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'" ||
         { cat "$scratch/openbox.log"; fail "openbox did not start on $DISPLAY"; finish; }
+}
+# Lets the screen also switch to 800 x 600.
+offer_800x600() {
+    xrandr --newmode vesa800 40 800 840 968 1056 600 601 605 628 &&
+        xrandr --addmode screen vesa800 || { fail "no 800x600 mode"; finish; }
 }
 screen_size() { xdpyinfo | awk '/dimensions:/ {print $2; exit}'; }
 
