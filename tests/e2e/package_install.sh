@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # The Debian package as a player gets it: cpack makes it from this build,
 # lintian finds no error or warning in it, it depends on the libraries the
-# game opens, and unpacked into a scratch root it holds exactly the game's
-# files. Its launcher starts the game in the data folder from anywhere:
-# without a display it ends as the game does, under X the question and then
-# the window appear, and a missing data file ends it with the game's own
-# error and exit code.
+# game opens, its copyright file gives the MIT licence, and unpacked into a
+# scratch root it holds exactly the game's files. Its launcher starts the game
+# in the data folder from anywhere: without a display it ends as the game
+# does, under X the question and then the window appear, and a missing data
+# file ends it with the game's own error and exit code.
 . "$(dirname "$0")/lib_x.sh"
 
 (cd "$(dirname "$game")" && cpack -G DEB) >"$scratch/cpack.log" 2>&1 ||
@@ -33,6 +33,7 @@ expected=$(printf '%s\n' ./usr/games/vorta-kemi ./usr/lib/games/vorta-kemi/vorta
     $(printf "./$data/%s\n" $GRID_NAMES $SOUND_NAMES) | sort)
 [ "$files" = "$expected" ] || fail "file list differs: $(diff <(echo "$expected") <(echo "$files"))"
 desktop-file-validate "$root/usr/share/applications/vorta-kemi.desktop" || fail "desktop entry"
+grep -qx 'License: Expat' "$root/usr/share/doc/vorta-kemi/copyright" || fail "no MIT (Expat) licence"
 
 # Started by name from elsewhere, as a desktop or a shell starts it.
 export PATH="$root/usr/games:$PATH"

@@ -11,12 +11,15 @@
 # decoded by Windows' MP3 codec, reaches the audio device; a grid file holding
 # 1.0 shows the box "Runtime error 106 at 00A20001" and ends with 106 (that run
 # has no audio device at all, and stays silent). Figures a busy machine keeps
-# from judging make the test skip (fair_pace in lib_pace.sh).
+# from judging make the test skip (fair_pace in lib_pace.sh). The player's zip
+# beside the program carries the licence.
 # Usage: wine_game.sh EXE SOURCE_DIR SCRATCH_DIR LINUX_GAME
 . "$(dirname "$0")/../e2e/lib_pace.sh"
 
 WINE=${WINE:-$(command -v wine64 || echo /usr/lib/wine/wine64)}
 [ -f "$game" ] || { fail "no $game (test.sh builds it)"; finish; }
+cmake -E tar tf "$(dirname "$game")/vorta-kemi-windows.zip" | grep -x vorta-kemi/LICENSE.txt >/dev/null ||
+    fail "the zip holds no LICENSE.txt"
 export WINEPREFIX="$scratch/prefix" WINEARCH=win64
 # No offers to install .NET or a browser engine, no menu entries on the host;
 # Wine's trace of the message boxes it shows is how the test reads their text.
