@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # The Debian package as a player gets it: cpack makes it from this build,
 # lintian finds no error or warning in it, it depends on the libraries the
-# game opens, its copyright file gives the MIT licence, and unpacked into a
-# scratch root it holds exactly the game's files. Its launcher starts the game
-# in the data folder from anywhere: without a display it ends as the game
-# does, under X the question and then the window appear, and a missing data
-# file ends it with the game's own error and exit code.
+# game opens, its maintainer is the project's own address, its copyright file
+# gives the MIT licence, and unpacked into a scratch root it holds exactly the
+# game's files. Its launcher starts the game in the data folder from anywhere:
+# without a display it ends as the game does, under X the question and then
+# the window appear, and a missing data file ends it with the game's own error
+# and exit code.
 . "$(dirname "$0")/lib_x.sh"
 
 (cd "$(dirname "$game")" && cpack -G DEB) >"$scratch/cpack.log" 2>&1 ||
@@ -22,6 +23,8 @@ done
 lintian --fail-on error,warning --display-info "$deb" >"$scratch/lintian.txt" 2>&1 ||
     fail "lintian found errors or warnings"
 cat "$scratch/lintian.txt"
+maintainer=$(dpkg-deb -f "$deb" Maintainer)
+[ "$maintainer" = "vorta kemi project <team@vorta-kemi.example>" ] || fail "Maintainer: $maintainer"
 
 root="$scratch/root" data=usr/share/games/vorta-kemi
 dpkg -x "$deb" "$root" || fail "dpkg -x"
