@@ -39,8 +39,9 @@ TEST=(
   # the Windows program: the system code against the real <windows.h>, its
   # zip packed by Info-ZIP, and Wine to run the .exe in the tests
   g++-mingw-w64-x86-64 zip wine64
-  # the Debian packages checked by lintian and desktop-file-validate
-  lintian desktop-file-utils
+  # the Debian packages checked by lintian, desktop-file-validate and
+  # appstreamcli
+  lintian desktop-file-utils appstream
   # the web page: Emscripten to build it, Chromium to play it headless in the
   # tests, node and npm to drive it (puppeteer-core, pinned in tests/web/)
   emscripten chromium nodejs npm

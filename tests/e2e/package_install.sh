@@ -3,11 +3,13 @@
 # lintian finds no error or warning in it, it depends on the libraries the
 # game opens, its maintainer is the project's own address, its copyright file
 # gives the MIT licence, and unpacked into a scratch root it holds exactly the
-# game's files. Its launcher starts the game in the data folder from anywhere:
-# without a display it ends as the game does, under X the question and then
-# the window appear, and a missing data file ends it with the game's own error
-# and exit code.
+# game's files, with a valid desktop entry and AppStream metainfo naming the
+# upstream version. Its launcher starts the game in the data folder from
+# anywhere: without a display it ends as the game does, under X the question
+# and then the window appear, and a missing data file ends it with the game's
+# own error and exit code.
 . "$(dirname "$0")/lib_x.sh"
+id=example.vorta_kemi.vorta_kemi
 
 (cd "$(dirname "$game")" && cpack -G DEB) >"$scratch/cpack.log" 2>&1 ||
     fail "cpack: $(cat "$scratch/cpack.log")"
@@ -30,12 +32,16 @@ root="$scratch/root" data=usr/share/games/vorta-kemi
 dpkg -x "$deb" "$root" || fail "dpkg -x"
 files=$(cd "$root" && find . ! -type d | sort)
 expected=$(printf '%s\n' ./usr/games/vorta-kemi ./usr/lib/games/vorta-kemi/vorta-kemi \
-    ./usr/share/{applications/vorta-kemi.desktop,man/man6/vorta-kemi.6.gz} \
+    ./usr/share/{applications/$id.desktop,metainfo/$id.metainfo.xml,man/man6/vorta-kemi.6.gz} \
     ./usr/share/doc/vorta-kemi/{changelog.Debian.gz,copyright} ./usr/share/lintian/overrides/vorta-kemi \
     ./usr/share/icons/hicolor/{48x48,128x128,256x256}/apps/vorta-kemi.png \
     $(printf "./$data/%s\n" $GRID_NAMES $SOUND_NAMES) | sort)
 [ "$files" = "$expected" ] || fail "file list differs: $(diff <(echo "$expected") <(echo "$files"))"
-desktop-file-validate "$root/usr/share/applications/vorta-kemi.desktop" || fail "desktop entry"
+desktop-file-validate "$root/usr/share/applications/$id.desktop" || fail "desktop entry"
+metainfo=$root/usr/share/metainfo/$id.metainfo.xml
+appstreamcli validate --no-net --pedantic "$metainfo" || fail "metainfo"
+version=$(dpkg-deb -f "$deb" Version)
+grep -qF "<release version=\"${version%-*}\"" "$metainfo" || fail "the metainfo names another release"
 grep -qx 'License: Expat' "$root/usr/share/doc/vorta-kemi/copyright" || fail "no MIT (Expat) licence"
 
 # Started by name from elsewhere, as a desktop or a shell starts it.
