@@ -392,8 +392,8 @@ BOOL WINAPI AdjustWindowRectEx(RECT *rect, DWORD style, BOOL menu, DWORD exStyle
 HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x,
                             int y, int width, int height, HWND parent, HMENU menu,
                             HINSTANCE instance, void *param);
-// The procedure gets WM_DESTROY; messages still queued for the window are
-// dropped with it.
+// The procedure gets a key-up for every key the window holds down, then
+// WM_DESTROY; messages still queued for the window are dropped with it.
 BOOL WINAPI DestroyWindow(HWND window);
 // The first show sends WM_SIZE with the client size and WM_ACTIVATE (active)
 // straight to the procedure, as the game sets its projection and `active`
@@ -429,12 +429,13 @@ LONG WINAPI ChangeDisplaySettingsA(DEVMODEA *mode, DWORD flags);
 //
 // One queue for the program's windows: keys as WM_KEYDOWN / WM_KEYUP with
 // Windows virtual-key codes (Alt combinations, Alt and F10 as WM_SYSKEYDOWN /
-// WM_SYSKEYUP; bit 30 of lParam set when the key was down before, bit 31 on
-// release; keys outside 0..255 never arrive), the close box as WM_CLOSE,
-// minimise and restore as WM_ACTIVATE (high word non-zero while minimised), the
-// keyboard focus lost as WM_ACTIVATE inactive, size changes as WM_SIZE in
-// drawable pixels. A gamepad may play as keys. Messages are delivered in order,
-// one per call.
+// WM_SYSKEYUP, a key going up as it went down; bit 30 of lParam set when the
+// key was down before, bit 31 on release; keys outside 0..255 never arrive),
+// the close box as WM_CLOSE, minimise and restore as WM_ACTIVATE (high word
+// non-zero while minimised), the keyboard focus lost as WM_ACTIVATE inactive
+// after a key-up for every key the window holds, size changes as WM_SIZE in
+// drawable pixels. A gamepad may play as keys. Messages are delivered in
+// order, one per call.
 // PeekMessageA returns at once when the queue holds a message or a window is
 // on the screen to draw in; while none is (minimised, hidden, before the first
 // window) an empty queue waits a few ms for an event first, so that an idle

@@ -98,6 +98,9 @@ void PostWindowEvent(const SDL_WindowEvent &e) {
         Post(w, WM_ACTIVATE, MAKEWPARAM(WA_ACTIVE, 0), 0);
         break;
     case SDL_WINDOWEVENT_FOCUS_LOST:
+        // Keys released elsewhere never reach the window, however the focus
+        // went (SDL's own key-ups come as system keys while Alt is held).
+        LetGoOfKeys(w, false);
         Post(w, WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, w->minimised ? 1 : 0), 0);
         break;
     case SDL_WINDOWEVENT_SIZE_CHANGED: {

@@ -21,6 +21,17 @@ bool Matches(const MSG &m, HWND hwnd, UINT filterMin, UINT filterMax) {
 namespace sdl_layer {
 
 void Post(Window *w, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (wParam < 256) {
+        UINT &downAs = w->keyDownAs[wParam];
+        if (message == WM_KEYDOWN || (message == WM_SYSKEYDOWN && downAs != WM_KEYDOWN)) {
+            downAs = message;
+        } else if (message == WM_KEYUP || message == WM_SYSKEYUP) {
+            // Otherwise the game, which reads only plain keys, would keep it down.
+            if (downAs == WM_KEYDOWN)
+                message = WM_KEYUP;
+            downAs = 0;
+        }
+    }
     MSG m{};
     m.hwnd = HandleOf(w);
     m.message = message;
@@ -28,6 +39,22 @@ void Post(Window *w, UINT message, WPARAM wParam, LPARAM lParam) {
     m.lParam = lParam;
     m.time = GetTickCount();
     queue.push_back(m);
+}
+
+void LetGoOfKeys(Window *w, bool now) {
+    const LPARAM up = 1 | (LPARAM{1} << 30) | (LPARAM{1} << 31); // was down, goes up
+    for (WPARAM key = 0; key < 256; ++key) {
+        const UINT downAs = w->keyDownAs[key];
+        if (downAs == 0)
+            continue;
+        const UINT message = downAs == WM_KEYDOWN ? WM_KEYUP : WM_SYSKEYUP;
+        if (now) {
+            w->keyDownAs[key] = 0;
+            Send(w, message, key, up);
+        } else {
+            Post(w, message, key, up);
+        }
+    }
 }
 
 void DropMessagesOf(HWND hwnd) {

@@ -42,6 +42,9 @@ struct Window {
     DeviceContext dc;
     int64_t framePeriod; // ns between refreshes of the window's display
     int64_t lastShown;   // when the last swapped frame counted as shown (ns)
+    // The keys the window was told are down, each by the message that said
+    // so last (WM_KEYDOWN wins over WM_SYSKEYDOWN); 0 when up.
+    UINT keyDownAs[256];
 };
 
 constexpr int MAX_WINDOWS = 4;
@@ -74,7 +77,12 @@ bool IsShowing(const Window &w);
 LRESULT Send(Window *w, UINT message, WPARAM wParam, LPARAM lParam);
 
 // ---- the message queue (queue.cpp)
+// Keys go up as the window last saw them go down: a key that went down as a
+// plain key and comes up with Alt held is still a plain key-up.
 void Post(Window *w, UINT message, WPARAM wParam, LPARAM lParam);
+// Every key the window holds goes up: posted after what is queued, or sent
+// at once to a window about to be destroyed.
+void LetGoOfKeys(Window *w, bool now);
 // Messages still waiting for a window die with it.
 void DropMessagesOf(HWND hwnd);
 // The first message for the window (any with null) in the filter's range.

@@ -301,6 +301,10 @@ BOOL WINAPI DestroyWindow(HWND hwnd) {
     Window *w = WindowOf(hwnd);
     if (w == nullptr)
         return FALSE;
+    // The key-ups SDL sends for a destroyed window come too late to reach it,
+    // and a key released after that is no news to SDL: without these the
+    // game would hold the keys down for good.
+    LetGoOfKeys(w, true);
     Send(w, WM_DESTROY, 0, 0);
     SDL_DestroyWindow(w->sdl);
     w->used = false;

@@ -92,6 +92,15 @@ game_running() { kill -0 "$game_pid" 2>/dev/null; }
 # The game process itself: the child of time, the child of timeout.
 game_process() { pgrep -P "$(pgrep -P "$game_pid")"; }
 
+# The arrow keys Left, Up, Right and Down in the game's key table, 1 for a
+# key held down, read by a debugger (the game stopped for a moment).
+held_arrows() {
+    gdb -nx -batch -p "$(game_process)" -iex 'set auto-solib-add off' \
+        -ex 'printf "%d %d %d %d\n", keys[37] != 0, keys[38] != 0, keys[39] != 0, keys[40] != 0' \
+        2>/dev/null | grep -x '[01] [01] [01] [01]'
+}
+arrows_are() { [ "$(held_arrows)" = "$1" ]; }
+
 # Sends a signal to the game once it runs.
 signal_game() {
     local pid

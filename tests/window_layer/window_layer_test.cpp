@@ -15,8 +15,9 @@
 namespace {
 
 // A message as a word: "+38" / "-38" key 38 down / up, else "message:wParam"
-// (6 WM_ACTIVATE, its high word the minimised flag: 6:65536 minimised, 6:1
-// active, 6:0 not; 16 WM_CLOSE; 260 a system key down; 274 WM_SYSCOMMAND).
+// (2 WM_DESTROY; 6 WM_ACTIVATE, its high word the minimised flag: 6:65536
+// minimised, 6:1 active, 6:0 not; 16 WM_CLOSE; 260 / 261 a system key down /
+// up; 274 WM_SYSCOMMAND).
 std::string Word(UINT m, WPARAM wParam) {
     const std::string kind = m == WM_KEYDOWN ? "+" : m == WM_KEYUP ? "-" : std::to_string(m) + ":";
     return kind + std::to_string(wParam) + " ";
@@ -83,11 +84,20 @@ TEST(WindowLayer, KeysWindowEventsScreenSaverAndGamepads) {
     EXPECT_EQ(got[0].hwnd, hwnd);
 
     // Minimised stays minimised while losing the focus; restored; another
-    // window took the focus; a close request.
-    for (int event : {SDL_WINDOWEVENT_MINIMIZED, SDL_WINDOWEVENT_FOCUS_LOST,
-                      SDL_WINDOWEVENT_RESTORED, SDL_WINDOWEVENT_FOCUS_LOST, SDL_WINDOWEVENT_CLOSE})
+    // window takes the focus, and the key held goes up first; a close request.
+    for (int event :
+         {SDL_WINDOWEVENT_MINIMIZED, SDL_WINDOWEVENT_FOCUS_LOST, SDL_WINDOWEVENT_RESTORED})
         Push(SDL_WINDOWEVENT, id, event);
-    EXPECT_EQ(Drain(), "6:65536 6:65536 6:1 6:0 16:0 ");
+    Push(SDL_KEYDOWN, id, SDLK_RIGHT);
+    for (int event : {SDL_WINDOWEVENT_FOCUS_LOST, SDL_WINDOWEVENT_CLOSE})
+        Push(SDL_WINDOWEVENT, id, event);
+    EXPECT_EQ(Drain(), "6:65536 6:65536 6:1 +39 -39 6:0 16:0 ");
+
+    // A key goes up as it went down: pressed alone and let go with Alt held,
+    // it is a plain key-up; Alt itself is a system key.
+    Push(SDL_KEYDOWN, id, SDLK_RIGHT), Push(SDL_KEYDOWN, id, SDLK_LALT, KMOD_LALT);
+    Push(SDL_KEYUP, id, SDLK_RIGHT, KMOD_LALT), Push(SDL_KEYUP, id, SDLK_LALT);
+    EXPECT_EQ(Drain(), "+39 260:18 -39 261:18 ");
 
     // Alt+F4 through the default handling is a close request.
     Push(SDL_KEYDOWN, id, SDLK_F4, KMOD_LALT);
@@ -131,6 +141,12 @@ TEST(WindowLayer, KeysWindowEventsScreenSaverAndGamepads) {
     Push(BUTTON, 0, SDL_CONTROLLER_BUTTON_START, 1), Push(SDL_CONTROLLERDEVICEREMOVED, 0, 0);
     EXPECT_EQ(Drain(), "+39 -39 +37 -37 +39 +38 -38 +27 -27 +13 -13 -39 ");
 
+    // A window destroyed while keys are down (Up, and F4 of Alt+F4 above)
+    // lets go of each first, as it went down.
+    Push(SDL_KEYDOWN, id, SDLK_UP);
+    EXPECT_EQ(Drain(), "+38 ");
+    sent.clear();
     EXPECT_TRUE(DestroyWindow(hwnd));
+    EXPECT_EQ(sent, "-38 261:115 2:0 ");
     EXPECT_TRUE(SDL_IsScreenSaverEnabled()); // given back with the window
 }
