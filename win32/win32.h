@@ -422,7 +422,10 @@ int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
 // With a mode: succeeds only for a size the display really offers (the next
 // WS_POPUP window takes it), else DISP_CHANGE_BADMODE or DISP_CHANGE_FAILED,
 // and the game asks whether to play windowed. With null: back to the desktop's
-// own mode, always successful.
+// own mode, always successful. A full-screen window that loses the keyboard
+// focus gives the desktop its mode back and is off the screen (minimised, or
+// left where it was when no window manager takes it) until it has the focus
+// again, or with no window manager a key reaches it: it takes the mode back.
 LONG WINAPI ChangeDisplaySettingsA(DEVMODEA *mode, DWORD flags);
 
 // ---- Messages
@@ -432,10 +435,11 @@ LONG WINAPI ChangeDisplaySettingsA(DEVMODEA *mode, DWORD flags);
 // WM_SYSKEYUP, a key going up as it went down; bit 30 of lParam set when the
 // key was down before, bit 31 on release; keys outside 0..255 never arrive),
 // the close box as WM_CLOSE, minimise and restore as WM_ACTIVATE (high word
-// non-zero while minimised), the keyboard focus lost as WM_ACTIVATE inactive
-// after a key-up for every key the window holds, size changes as WM_SIZE in
-// drawable pixels. A gamepad may play as keys. Messages are delivered in
-// order, one per call.
+// non-zero while the window is off the screen: minimised, hidden, or full
+// screen without its display mode), the keyboard focus lost as WM_ACTIVATE
+// inactive after a key-up for every key the window holds, size changes as
+// WM_SIZE in drawable pixels. A gamepad may play as keys. Messages are
+// delivered in order, one per call.
 // PeekMessageA returns at once when the queue holds a message or a window is
 // on the screen to draw in; while none is (minimised, hidden, before the first
 // window) an empty queue waits a few ms for an event first, so that an idle

@@ -54,10 +54,19 @@ int VirtualKeyOf(const SDL_Keysym &key) {
     return 0;
 }
 
+// A window in use again: full screen, left on the screen without its mode, it
+// takes the mode back; the game hears whether it is on the screen.
+void BackInUse(Window *w) {
+    TakeModeBack(*w);
+    Post(w, WM_ACTIVATE, MAKEWPARAM(WA_ACTIVE, IsShowing(*w) ? 0 : 1), 0);
+}
+
 void PostKey(const SDL_KeyboardEvent &e) {
     // SDL on X11 learns of a new window's focus a little late; keys pressed in
     // between (no window named) belong to the window that was given the focus.
-    // Keys of a window that is gone die with it, as its messages do.
+    // So do keys that reach it with no window manager left to give it the
+    // focus: the player is back at it. Keys of a window that is gone die with
+    // it, as its messages do.
     Window *w = WindowOfSdlId(e.windowID);
     if (w == nullptr && e.windowID == 0 && focusWindow != nullptr && focusWindow->used)
         w = focusWindow;
@@ -65,6 +74,8 @@ void PostKey(const SDL_KeyboardEvent &e) {
     if (w == nullptr || vk == 0)
         return;
     bool down = e.type == SDL_KEYDOWN;
+    if (down && e.windowID == 0 && !IsShowing(*w))
+        BackInUse(w);
     // Alt combinations (not AltGr, which arrives as Ctrl+Alt), Alt itself and
     // F10 are system keys, as Windows reports them.
     bool alt = (e.keysym.mod & KMOD_ALT) && !(e.keysym.mod & KMOD_CTRL);
@@ -80,6 +91,13 @@ void PostKey(const SDL_KeyboardEvent &e) {
     Post(w, message, static_cast<WPARAM>(vk), lParam);
 }
 
+// The minimised flag of WM_ACTIVATE and WM_SIZE: minimised, hidden or without
+// its full-screen mode, however SDL learnt of it. The game draws nothing
+// then, and the pump waits.
+WPARAM OffScreen(const Window &w) {
+    return IsShowing(w) ? 0 : 1;
+}
+
 void PostWindowEvent(const SDL_WindowEvent &e) {
     Window *w = WindowOfSdlId(e.windowID);
     if (w == nullptr)
@@ -89,24 +107,26 @@ void PostWindowEvent(const SDL_WindowEvent &e) {
         Post(w, WM_CLOSE, 0, 0);
         break;
     case SDL_WINDOWEVENT_MINIMIZED:
-        w->minimised = true;
+    case SDL_WINDOWEVENT_HIDDEN:
         Post(w, WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, 1), 0);
         break;
-    case SDL_WINDOWEVENT_RESTORED:
     case SDL_WINDOWEVENT_FOCUS_GAINED:
-        w->minimised = false;
-        Post(w, WM_ACTIVATE, MAKEWPARAM(WA_ACTIVE, 0), 0);
+        BackInUse(w);
+        break;
+    case SDL_WINDOWEVENT_RESTORED:
+    case SDL_WINDOWEVENT_SHOWN:
+        Post(w, WM_ACTIVATE, MAKEWPARAM(WA_ACTIVE, OffScreen(*w)), 0);
         break;
     case SDL_WINDOWEVENT_FOCUS_LOST:
         // Keys released elsewhere never reach the window, however the focus
         // went (SDL's own key-ups come as system keys while Alt is held).
         LetGoOfKeys(w, false);
-        Post(w, WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, w->minimised ? 1 : 0), 0);
+        Post(w, WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, OffScreen(*w)), 0);
         break;
     case SDL_WINDOWEVENT_SIZE_CHANGED: {
         int width = 0, height = 0;
         ClientSize(*w, &width, &height);
-        Post(w, WM_SIZE, w->minimised ? SIZE_MINIMIZED : SIZE_RESTORED, MAKELPARAM(width, height));
+        Post(w, WM_SIZE, OffScreen(*w) ? SIZE_MINIMIZED : SIZE_RESTORED, MAKELPARAM(width, height));
         break;
     }
     default:

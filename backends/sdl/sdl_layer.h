@@ -37,7 +37,6 @@ struct Window {
     WNDPROC proc;
     bool hasGl;     // made with an OpenGL-capable visual
     bool shownOnce; // the first show sends the size and activation
-    bool minimised; // as last reported by the window manager
     bool refusesScreenSaver;
     DeviceContext dc;
     int64_t framePeriod; // ns between refreshes of the window's display
@@ -71,8 +70,12 @@ Window *WindowOfDc(HDC hdc);
 bool VideoReady();
 // The client area in pixels: the GL drawable's size for a GL window.
 void ClientSize(const Window &w, int *width, int *height);
-// On the screen: shown and not minimised.
+// On the screen as the game made it: shown, neither minimised nor hidden,
+// and when full screen, in its display mode.
 bool IsShowing(const Window &w);
+// A full-screen window still on the screen without its mode (no window
+// manager took it off when SDL gave the mode back) takes the mode again.
+void TakeModeBack(const Window &w);
 // Sends a message straight to the window procedure, as Windows does.
 LRESULT Send(Window *w, UINT message, WPARAM wParam, LPARAM lParam);
 

@@ -87,9 +87,38 @@ void ClientSize(const Window &w, int *width, int *height) {
         SDL_GetWindowSize(w.sdl, width, height);
 }
 
-bool IsShowing(const Window &w) {
+namespace {
+
+bool Shown(const Window &w) {
     const Uint32 flags = SDL_GetWindowFlags(w.sdl);
     return (flags & SDL_WINDOW_SHOWN) && !(flags & (SDL_WINDOW_HIDDEN | SDL_WINDOW_MINIMIZED));
+}
+
+// SDL gives the desktop its mode back when a full-screen window loses the
+// focus, and asks the window manager to minimise the window; without one
+// (it died, or is being replaced) the window stays where it was.
+bool LostItsMode(const Window &w) {
+    if ((SDL_GetWindowFlags(w.sdl) & SDL_WINDOW_FULLSCREEN_DESKTOP) != SDL_WINDOW_FULLSCREEN)
+        return false;
+    const int display = SDL_GetWindowDisplayIndex(w.sdl);
+    SDL_DisplayMode wanted, current;
+    return display >= 0 && SDL_GetWindowDisplayMode(w.sdl, &wanted) == 0 &&
+           SDL_GetCurrentDisplayMode(display, &current) == 0 &&
+           (wanted.w != current.w || wanted.h != current.h);
+}
+
+} // namespace
+
+bool IsShowing(const Window &w) {
+    return Shown(w) && !LostItsMode(w);
+}
+
+void TakeModeBack(const Window &w) {
+    if (!Shown(w) || !LostItsMode(w))
+        return;
+    // Already full screen to SDL, so only leaving and entering again sets the mode.
+    SDL_SetWindowFullscreen(w.sdl, 0);
+    SDL_SetWindowFullscreen(w.sdl, SDL_WINDOW_FULLSCREEN);
 }
 
 } // namespace sdl_layer
