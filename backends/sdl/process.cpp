@@ -3,8 +3,9 @@
 //
 // The layer readies the process before the game's entry point runs: standard
 // input, output and error exist (on /dev/null when they came closed), and
-// Ctrl+C and SIGTERM always end the game, as the window's close while the
-// window is up and at once at any other moment.
+// every signal that ends a process by default (Ctrl+C, SIGTERM, the terminal
+// hung up, ...) ends the game, as the window's close while the window is up
+// and at once at any other moment. A broken pipe is no reason to end.
 #include <SDL2/SDL.h>
 #include <cerrno>
 #include <csignal>
@@ -19,21 +20,24 @@
 
 namespace sdl_layer {
 
-// How a termination signal (Ctrl+C, SIGTERM) is taken. While a window is up
-// the main loop runs and reads messages, so the signal arrives as the window's
-// close and the game ends as it always does. At any other moment (loading, a
-// message box, the start-up question) nothing would ever read a request, so
-// the process ends at once, the way the signal's default ends it. No display
-// mode is held then: a full-screen mode lives only as long as its window (and
-// a box over a full-screen window leaves the signal a close request).
+// How a termination signal (Ctrl+C, SIGTERM, SIGHUP, ...) is taken. While a
+// window is up the main loop runs and reads messages, so the signal arrives
+// as the window's close and the game ends as it always does. At any other
+// moment (loading, a message box, the start-up question) nothing would ever
+// read a request, so the process ends at once, the way the signal's default
+// ends it. No display mode is held then: a full-screen mode lives only as
+// long as its window (and a box over a full-screen window leaves the signal a
+// close request).
 std::atomic<int> windowsUp{0};
 std::atomic<bool> boxShowing{false};
 std::atomic<bool> boxOverFullScreen{false};
 std::atomic<int> pendingCloseSignal{0};
 
 // Ends the process as the signal's default action would (the shell then
-// reports 130 for Ctrl+C, 143 for SIGTERM). Safe inside the handler.
+// reports 130 for Ctrl+C, 143 for SIGTERM), but never with a core file: that
+// would land in the data folder. Safe inside the handler.
 void EndBySignal(int signalNumber) {
+    prctl(PR_SET_DUMPABLE, 0);
     std::signal(signalNumber, SIG_DFL);
     sigset_t unblock;
     sigemptyset(&unblock);
@@ -86,8 +90,9 @@ void BoxFollowsGame() {
 // file opened (the X connection) would become "standard error", and whatever
 // a library prints there would land in it. Then the termination signals are
 // taken over from SDL, which would only queue them as an event that no one
-// reads before the main loop runs. A signal ignored by whoever started the
-// game stays ignored.
+// reads before the main loop runs, and only for Ctrl+C and SIGTERM. A signal
+// ignored by whoever started the game stays ignored. A write to a pipe or
+// socket whose reader is gone fails instead of ending the game.
 bool PrepareProcess() {
     for (int fd = 0; fd <= 2; ++fd)
         if (fcntl(fd, F_GETFD) < 0 && errno == EBADF) {
@@ -98,7 +103,8 @@ bool PrepareProcess() {
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     gameProcess = getpid();
     pthread_atfork(nullptr, nullptr, BoxFollowsGame);
-    for (int signalNumber : {SIGINT, SIGTERM}) {
+    std::signal(SIGPIPE, SIG_IGN);
+    for (int signalNumber : {SIGHUP, SIGINT, SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM, SIGTERM}) {
         struct sigaction previous;
         if (sigaction(signalNumber, nullptr, &previous) != 0 || previous.sa_handler == SIG_IGN)
             continue;

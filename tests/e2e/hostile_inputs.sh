@@ -64,11 +64,27 @@ signal_at() { # name, window title, signal, exit code
 }
 dir=$(prepare_run signal_in_error_box) && printf '1 2 x\n' >"$dir/map" && game_start "$dir"
 signal_at signal_in_error_box Error TERM 143
-game_start "$(prepare_run signal_at_question)"
-signal_at signal_at_question "Little questioN" INT 130
-for answer in Escape:INT Return:TERM; do
+# SIGQUIT, whose default action also dumps core, leaves no core file in the
+# data folder even where core files are allowed.
+core_limit=$(ulimit -Sc) && ulimit -Sc unlimited
+dir=$(prepare_run signal_at_question) && game_start "$dir"
+signal_at signal_at_question "Little questioN" QUIT 131
+ulimit -Sc "$core_limit"
+{ compgen -G "$dir/core*" || grep "dumped core" "$dir/err.txt"; } && fail "signal_at_question: core dumped"
+# The game takes every signal that would end it (SIGHUP, SIGINT, SIGQUIT,
+# SIGUSR1, SIGUSR2, SIGALRM, SIGTERM) and ignores a broken pipe.
+handled() { # the signals a process catches and ignores, as masks of /proc
+    awk '/^SigCgt/ { c = $2 } /^SigIgn/ { i = $2 } END { print c, i }' "/proc/$(game_process)/status"
+}
+for answer in Escape:USR1 Return:HUP; do
     game_start "$(prepare_run "in_loop_${answer%:*}")"
     answer_box "Little questioN" "${answer%:*}" || fail "in_loop_${answer%:*}: no question"
+    if [ "${answer%:*}" = Escape ]; then
+        wait_window "vorta kemi" >/dev/null && read -r caught ignored < <(handled)
+        [ $((16#$caught & 0x6A07)) = $((0x6A07)) ] && [ $((16#$ignored & 0x1000)) != 0 ] ||
+            fail "signals caught: $caught, ignored: $ignored"
+        signal_game PIPE broken_pipe && sleep 0.5 && game_running || fail "a broken pipe ended the game"
+    fi
     signal_at "signal_in_loop_${answer%:*}" "vorta kemi" "${answer#*:}" 0
 done
 
