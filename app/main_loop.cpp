@@ -17,8 +17,17 @@ constexpr int WINDOW_HEIGHT = 600;
 constexpr int WINDOW_BITS = 32;
 constexpr int KEY_TOGGLE_FULLSCREEN = 112; // F1
 
+// The run's end when its window cannot be made (no display, no GL context): a
+// launcher or a script must be able to tell that the game never ran. No to
+// playing in a window is the player's own way of quitting.
+constexpr int NO_WINDOW_STATUS = 1;
+
 BOOL OpenWindow() {
     return CreateGameWindow(WINDOW_TITLE, WINDOW_WIDTH, WINDOW_HEIGHT, WINDOW_BITS, fullscreen);
+}
+
+int NoWindowStatus() {
+    return windowedRefused ? 0 : NO_WINDOW_STATUS;
 }
 
 } // namespace
@@ -39,6 +48,7 @@ BOOL RunFrame() {
 int RunMainLoop() {
     MSG msg{};
     BOOL done = BOOL_FALSE;
+    int status = 0;
 
     // A box that cannot be shown (0) counts as a yes.
     fullscreen =
@@ -46,13 +56,14 @@ int RunMainLoop() {
             ? BOOL_FALSE
             : BOOL_TRUE;
     if (!OpenWindow())
-        return 0;
+        return NoWindowStatus();
 
     while (!done) {
         if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
             // Drain every waiting message before the next frame.
             if (msg.message == WM_QUIT) {
                 done = BOOL_TRUE;
+                status = static_cast<int>(msg.wParam);
             } else {
                 TranslateMessage(&msg);
                 DispatchMessageA(&msg);
@@ -69,10 +80,10 @@ int RunMainLoop() {
             DestroyGameWindow();
             fullscreen = fullscreen ? BOOL_FALSE : BOOL_TRUE;
             if (!OpenWindow())
-                return 0;
+                return NoWindowStatus();
         }
     }
 
     DestroyGameWindow();
-    return static_cast<int>(msg.wParam);
+    return status;
 }

@@ -4,7 +4,10 @@
 #include "core/game_state.h"
 
 // Asks the full-screen question, opens the window and runs messages and frames
-// until the window is closed or the menu chooses to exit.
+// until the window is closed or the menu chooses to exit. The result is the
+// process's exit code: the quit message's code after a close, 0 after the
+// menu's exit or No to playing in a window, non-zero when the window could not
+// be made.
 int RunMainLoop();
 
 // One pass of the loop that found no message waiting: while the window is

@@ -70,6 +70,5 @@ int GameMain() {
     // screen and window re-creation.
     FSOUND_PlaySound(SEA_CHANNEL, seaMusic);
 
-    RunMainLoop();
-    return 0;
+    return RunMainLoop();
 }

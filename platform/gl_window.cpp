@@ -40,9 +40,12 @@ BOOL FailCreation(const char *message) {
 
 } // namespace
 
+BOOL windowedRefused = BOOL_FALSE;
+
 BOOL CreateGameWindow(const char *title, int width, int height, int bits, BOOL wantFullscreen) {
     instance = GetModuleHandleA(nullptr);
     fullscreen = wantFullscreen;
+    windowedRefused = BOOL_FALSE;
 
     WNDCLASSA windowClass{};
     windowClass.style = CLASS_STYLE;
@@ -69,11 +72,14 @@ BOOL CreateGameWindow(const char *title, int width, int height, int bits, BOOL w
         mode.dmBitsPerPel = static_cast<DWORD>(bits);
         mode.dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT;
         if (ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN) != DISP_CHANGE_SUCCESSFUL) {
-            if (MessageBoxA(nullptr,
-                            "This FullScreen Mode Is Not Supported. Use Windowed Mode Instead?",
-                            "Tolm GL", MB_YESNO | MB_ICONEXCLAMATION) == IDYES) {
+            const int answer = MessageBoxA(
+                nullptr, "This FullScreen Mode Is Not Supported. Use Windowed Mode Instead?",
+                "Tolm GL", MB_YESNO | MB_ICONEXCLAMATION);
+            if (answer == IDYES) {
                 fullscreen = FALSE;
             } else {
+                // No is the player's choice; a box that could not be shown is not.
+                windowedRefused = answer == IDNO ? BOOL_TRUE : BOOL_FALSE;
                 MessageBoxA(nullptr, "Program Will Now Close.", "Error", MB_OK | MB_ICONERROR);
                 return FALSE;
             }

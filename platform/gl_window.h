@@ -5,3 +5,8 @@
 
 BOOL CreateGameWindow(const char *title, int width, int height, int bits, BOOL wantFullscreen);
 void DestroyGameWindow();
+
+// Why the last CreateGameWindow returned FALSE: TRUE when the player answered
+// No to playing in a window instead of full screen, FALSE when the window
+// could not be made.
+extern BOOL windowedRefused;

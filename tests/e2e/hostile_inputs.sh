@@ -1,18 +1,19 @@
 #!/usr/bin/env bash
-# The real game against missing, bad and hostile files, no display, closed
-# streams and signals. Every run ends on its own within a few seconds, with
+# The real game against missing, bad and hostile files, no display (or none
+# left), closed streams and signals. Every run ends on its own within a few seconds, with
 # the exit code its case calls for, and never holds more than 300 MB.
 . "$(dirname "$0")/lib_x.sh"
 
 # Runs with no display in a fresh copy of the data changed by a command. A bad
 # grid file ends the game with the run-time error and its number as exit code,
 # before any question. Otherwise it runs as with all its files (sounds that
-# are missing, devices or absurd are silence) and says no more than then.
+# are missing, devices or absurd are silence), says no more than then, and
+# ends with exit code 1: without a display no window can be made.
 while read -r name want check change <&3; do
     dir=$(prepare_run "$name") && (cd "$dir" && eval "$change") || fail "$name: $change"
     game_start "$dir"
     expect_exit "$name" "$want" 5
-    if [ "$want" -ne 0 ]; then
+    if [ "$check" != - ]; then
         grep -qxF "Error: Runtime error $(printf %3d "$want") at $check" "$dir/err.txt" &&
             ! grep -q Fullsrceen "$dir/err.txt" || fail "$name: $(cat "$dir/err.txt")"
     elif [ -n "${valid:-}" ]; then
@@ -21,20 +22,20 @@ while read -r name want check change <&3; do
         valid=$dir
     fi
 done 3<<'EOF'
-all_valid        0   - true
+all_valid        1   - true
 missing_grid     2   00A10001 rm time
 decimal_point    106 00A20001 printf '0 0 1.0 0\n' >map
 byte_order_mark  106 00A20001 { printf '\xEF\xBB\xBF'; cat "$src/assets/over"; } >over
 folder_as_grid   5   00A10002 rm cred && mkdir cred
 fifo_as_grid     5   00A10005 rm map && mkfifo map
 zero_as_grid     5   00A10005 ln -sf /dev/zero map
-no_sounds        0   - rm ./*.wav ./*.mp3
-zero_as_mp3      0   - ln -sf /dev/zero sea.mp3
-zero_as_wav      0   - ln -sf /dev/zero fall.wav
-random_as_mp3    0   - ln -sf /dev/urandom sea.mp3
-random_as_wav    0   - ln -sf /dev/urandom fall.wav
-wav_of_one_hertz 0   - printf '\1\0\0\0\2\0\0\0' | dd of=fall.wav bs=1 seek=24 conv=notrunc status=none
-mp3_of_20_mb     0   - for _ in $(seq 104); do cat "$src/assets/sea.mp3"; done >sea.mp3
+no_sounds        1   - rm ./*.wav ./*.mp3
+zero_as_mp3      1   - ln -sf /dev/zero sea.mp3
+zero_as_wav      1   - ln -sf /dev/zero fall.wav
+random_as_mp3    1   - ln -sf /dev/urandom sea.mp3
+random_as_wav    1   - ln -sf /dev/urandom fall.wav
+wav_of_one_hertz 1   - printf '\1\0\0\0\2\0\0\0' | dd of=fall.wav bs=1 seek=24 conv=notrunc status=none
+mp3_of_20_mb     1   - for _ in $(seq 104); do cat "$src/assets/sea.mp3"; done >sea.mp3
 EOF
 # With no display the game says so once, naming DISPLAY, then asks, is
 # refused, and says it will close.
@@ -42,6 +43,13 @@ EOF
 Little questioN: Fullsrceen?
 Tolm GL: This FullScreen Mode Is Not Supported. Use Windowed Mode Instead?
 Error: Program Will Now Close." ] || fail "all_valid: $(cat "$valid/err.txt")"
+# So does a display that cannot be opened, named or not there, and no display
+# with standard error closed (where the game can say nothing at all).
+for display in garbage :59999 ""; do
+    streams=$([ -n "$display" ] || echo closed) game_start "$(prepare_run "display_$display")" \
+        DISPLAY="$display"
+    expect_exit "no display \"$display\"" 1 5
+done
 
 # Ctrl+C during a long load (a huge sparse grid) ends the game at once.
 dir=$(prepare_run signal_while_loading) && rm "$dir/map" && truncate -s 100G "$dir/map"
@@ -97,4 +105,11 @@ for fd in 0 1 2; do
 done
 close_window "$WIN"
 expect_exit closed_streams 0 3
+
+# The X server gone while the question is up: the game cannot go on, and its
+# exit code says so.
+game_start "$(prepare_run server_gone)"
+wait_window "Little questioN" >/dev/null || fail "server_gone: no question"
+kill "$wm_pid" "$x_pid" && started=$(date +%s%N)
+expect_exit "the X server gone" 1 5
 finish

@@ -124,7 +124,8 @@ TEST(LoadGrid, EachFailureShowsItsNumberAndEndsWithIt) {
 // process ends with a failure code before anything else happens. Even then
 // floating-point traps are masked and rounding is to nearest, as for the run.
 // Exactly the required version brings up the sound, the grids, then the
-// soundtrack and the time origin, then the main loop.
+// soundtrack and the time origin, then the main loop, whose result is the exit
+// code (here 1: its window class is refused, so no window can be made).
 TEST(Startup, SoundGridsSoundtrackClockThenTheLoopOrTheOldLibraryIsReported) {
     ScratchDir dir;
     fesetround(FE_UPWARD);
@@ -138,7 +139,7 @@ TEST(Startup, SoundGridsSoundtrackClockThenTheLoopOrTheOldLibraryIsReported) {
     EXPECT_EQ(win32Calls, std::vector<std::string>{"MessageBoxA"});
     EXPECT_EQ(mapGrid[0], 0); // no grid file was opened
 
-    EXPECT_EQ(RunGame(3.75f), 0);
+    EXPECT_EQ(RunGame(3.75f), 1);
     const std::string setUp = "GetVersion 0 0 0  -1\nInit 44100 32 0  -1\nSetVolume -3 255 0  -1\n"
                               "Sample_Load 0 0 0 fall.wav 0\nSample_Load 1 0 0 jump.wav 1\n"
                               "Sample_Load 2 0 0 click.wav 2\nSample_Load 3 0 0 menu.wav 3\n"
