@@ -12,8 +12,9 @@ set -euo pipefail
 PLAY=(
   # build
   g++ cmake make pkg-config
-  # the game: SDL2 window layer, SDL2_mixer sound, GL headers and Mesa's drivers
-  libsdl2-dev libsdl2-mixer-dev libgl-dev libgl1-mesa-dri
+  # the game: SDL2 window layer (and Xlib beneath it), SDL2_mixer sound, GL
+  # headers and Mesa's drivers
+  libsdl2-dev libx11-dev libsdl2-mixer-dev libgl-dev libgl1-mesa-dri
 )
 PACKAGE=(
   # the quick package: cpack, with file and dpkg-shlibdeps finding the

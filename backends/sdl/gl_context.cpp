@@ -93,14 +93,22 @@ HGLRC WINAPI wglCreateContext(HDC hdc) {
     // SDL makes a new context current at once; Windows leaves that to wglMakeCurrent.
     SDL_Window *previousWindow = SDL_GL_GetCurrentWindow();
     SDL_GLContext previous = SDL_GL_GetCurrentContext();
+    // A server may refuse the context with an X error (indirect GL it does not
+    // offer, no memory for it): that is a failure to report, not the end.
+    CatchXErrors();
     SDL_GLContext gl = SDL_GL_CreateContext(w->sdl);
+    // Swaps wait for the display where the driver can; SwapBuffers paces the rest.
+    if (gl != nullptr)
+        SDL_GL_SetSwapInterval(1);
+    SDL_GL_MakeCurrent(previousWindow, previous);
+    if (XErrorsCaught(w->sdl) && gl != nullptr) {
+        SDL_GL_DeleteContext(gl);
+        gl = nullptr;
+    }
     if (gl == nullptr)
         return nullptr;
-    // Swaps wait for the display where the driver can; SwapBuffers paces the rest.
-    SDL_GL_SetSwapInterval(1);
     w->framePeriod = FramePeriodOf(w->sdl);
     w->lastShown = 0;
-    SDL_GL_MakeCurrent(previousWindow, previous);
     c->used = true;
     c->gl = gl;
     c->pixelFormat = w->dc.pixelFormat;
@@ -117,7 +125,9 @@ BOOL WINAPI wglMakeCurrent(HDC hdc, HGLRC rc) {
     GlContext *c = ContextOf(rc);
     if (w == nullptr || c == nullptr || w->dc.pixelFormat != c->pixelFormat)
         return FALSE;
-    return SDL_GL_MakeCurrent(w->sdl, c->gl) == 0 ? TRUE : FALSE;
+    CatchXErrors();
+    const bool made = SDL_GL_MakeCurrent(w->sdl, c->gl) == 0;
+    return XErrorsCaught(w->sdl) || !made ? FALSE : TRUE;
 }
 
 BOOL WINAPI wglDeleteContext(HGLRC rc) {

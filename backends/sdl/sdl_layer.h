@@ -101,6 +101,13 @@ void PostEvent(const SDL_Event &e);
 // After a message box: the pads' presses were the box's answer, not keys.
 void PadsAfterBox();
 
+// ---- the X server beneath SDL (x11.cpp); nothing happens under other drivers
+// X errors from CatchXErrors on are kept instead of ending the process (the
+// two nest). XErrorsCaught first waits until the server has answered all that
+// was sent for the window `sync` (if any), and tells whether an error came.
+void CatchXErrors();
+bool XErrorsCaught(SDL_Window *sync);
+
 // ---- the process (process.cpp)
 // How a termination signal is taken: see process.cpp.
 extern std::atomic<int> windowsUp;          // counted from before the window is made

@@ -294,12 +294,17 @@ HWND WINAPI CreateWindowExA(DWORD, LPCSTR className, LPCSTR windowName, DWORD st
     // never ends the process while a full-screen mode may be taken.
     ++windowsUp;
     // X11 window managers place the frame's corner where asked, as Windows does.
+    // SDL tries a GL context of its own as it loads GL for the first window; a
+    // server that refuses contexts is the game's to report once it asks for
+    // its own, so the errors here only go unheard.
+    CatchXErrors();
     SDL_Window *sdl =
         MakeSdlWindow(windowName ? windowName : "", x, y, clientWidth, clientHeight, flags, &hasGl);
     if (sdl != nullptr && fullScreen && SDL_SetWindowDisplayMode(sdl, &pendingMode) != 0) {
         SDL_DestroyWindow(sdl);
         sdl = nullptr;
     }
+    XErrorsCaught(sdl);
     if (sdl == nullptr) {
         --windowsUp;
         return nullptr;

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The real game against missing, bad and hostile files, no display (or none
-# left), closed streams and signals. Every run ends on its own within a few seconds, with
+# left), a refused GL context, closed streams and signals. Every run ends on its own within a few seconds, with
 # the exit code its case calls for, and never holds more than 300 MB.
 . "$(dirname "$0")/lib_x.sh"
 
@@ -105,6 +105,19 @@ for fd in 0 1 2; do
 done
 close_window "$WIN"
 expect_exit closed_streams 0 3
+
+# A server that refuses the GL context (no indirect GL, as over ssh -X): the
+# game's own box says so, with no dump of the X error, and the exit code is 1.
+# A debugger notes each box the game shows, and how it ends.
+runner=(gdb -nx -batch -ex 'dprintf MessageBoxA,"box: %s|%s\n",caption,text' -ex run
+    -ex 'printf "exit code %d\n", $_exitcode' --args)
+dir=$(prepare_run indirect_gl) && game_start "$dir" LIBGL_ALWAYS_INDIRECT=1
+runner=()
+answer_box "Little questioN" Escape && answer_box Error Return || fail "indirect_gl: no error box"
+game_wait 20
+grep -qxF "box: Error|Cant't create a GL rendering context." "$dir/out.txt" &&
+    grep -qx "exit code 1" "$dir/out.txt" && ! grep -q "X Error" "$dir/err.txt" ||
+    fail "indirect_gl: $(grep -h "box:\|exit code\|X Error" "$dir"/*.txt)"
 
 # The X server gone while the question is up: the game cannot go on, and its
 # exit code says so.
