@@ -31,8 +31,8 @@ TEST=(
   xvfb openbox xdotool x11-utils imagemagick
   # pacing test: frames counted by the damage they do, the disc read by a debugger
   libxdamage-dev gdb
-  # window-mode test: key repeat off and modes (xset, xrandr), X resources
-  x11-xserver-utils xrestop
+  # window-mode test: key repeat off and modes (xset, xrandr), X resources by type
+  x11-xserver-utils libxres-dev
   # peak memory of every run
   time
   # sound files: generated and checked

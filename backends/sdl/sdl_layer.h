@@ -107,6 +107,8 @@ void PadsAfterBox();
 // was sent for the window `sync` (if any), and tells whether an error came.
 void CatchXErrors();
 bool XErrorsCaught(SDL_Window *sync);
+// SDL_DestroyWindow, and the X colormap SDL made for the window freed after it.
+void DestroySdlWindow(SDL_Window *sdl);
 
 // ---- the process (process.cpp)
 // How a termination signal is taken: see process.cpp.

@@ -192,6 +192,12 @@ Frame FrameOf(DWORD style, bool menu) {
 // defaults, then a window without GL (whose pixel format is then not found).
 SDL_Window *MakeSdlWindow(const char *title, int x, int y, int width, int height, Uint32 flags,
                           bool *hasGl) {
+    // SDL unloads GL with the last GL window and loads it again for the next,
+    // each time probing with a window of its own whose colormap it never
+    // frees. Held for the whole run, GL is loaded once.
+    static bool glHeld = false;
+    if (!glHeld)
+        glHeld = SDL_GL_LoadLibrary(nullptr) == 0;
     SDL_GL_ResetAttributes();
     SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
     SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
@@ -301,7 +307,7 @@ HWND WINAPI CreateWindowExA(DWORD, LPCSTR className, LPCSTR windowName, DWORD st
     SDL_Window *sdl =
         MakeSdlWindow(windowName ? windowName : "", x, y, clientWidth, clientHeight, flags, &hasGl);
     if (sdl != nullptr && fullScreen && SDL_SetWindowDisplayMode(sdl, &pendingMode) != 0) {
-        SDL_DestroyWindow(sdl);
+        DestroySdlWindow(sdl);
         sdl = nullptr;
     }
     XErrorsCaught(sdl);
@@ -318,7 +324,7 @@ HWND WINAPI CreateWindowExA(DWORD, LPCSTR className, LPCSTR windowName, DWORD st
     w->proc = c->info.lpfnWndProc;
     w->hasGl = hasGl;
     if (Send(w, WM_CREATE, 0, 0) == -1) {
-        SDL_DestroyWindow(sdl);
+        DestroySdlWindow(sdl);
         w->used = false;
         --windowsUp;
         return nullptr;
@@ -340,7 +346,7 @@ BOOL WINAPI DestroyWindow(HWND hwnd) {
     // game would hold the keys down for good.
     LetGoOfKeys(w, true);
     Send(w, WM_DESTROY, 0, 0);
-    SDL_DestroyWindow(w->sdl);
+    DestroySdlWindow(w->sdl);
     w->used = false;
     --windowsUp;
     if (focusWindow == w)

@@ -1,6 +1,6 @@
-// The X server beneath SDL on a Linux desktop, for what SDL leaves to us:
-// errors while the GL side of a window is set up. Under any other video
-// driver nothing happens here.
+// The X server beneath SDL on a Linux desktop, for the two things SDL leaves
+// to us: errors while the GL side of a window is set up, and the colormap of
+// a window it destroys. Under any other video driver nothing happens here.
 #include <SDL2/SDL.h>
 #include <SDL2/SDL_syswm.h>
 #include <X11/Xlib.h>
@@ -53,6 +53,27 @@ bool XErrorsCaught(SDL_Window *sync) {
     if (--catching == 0)
         XSetErrorHandler(outerHandler);
     return caught;
+}
+
+// SDL makes a colormap for the visual of every window it creates and keeps no
+// note of it, so the server would hold one more for each F1 switch until the
+// game ends. It is freed once the window is gone; should SDL free it itself
+// one day, the second free is only a caught error.
+void DestroySdlWindow(SDL_Window *sdl) {
+    Display *display = nullptr;
+    ::Window xWindow = 0;
+    XWindowAttributes attributes{};
+    const bool ownColormap = XWindowOf(sdl, &display, &xWindow) &&
+                             XGetWindowAttributes(display, xWindow, &attributes) != 0 &&
+                             attributes.colormap != None &&
+                             attributes.colormap != DefaultColormapOfScreen(attributes.screen);
+    SDL_DestroyWindow(sdl);
+    if (!ownColormap)
+        return;
+    CatchXErrors();
+    XFreeColormap(display, attributes.colormap);
+    XSync(display, False);
+    XErrorsCaught(nullptr);
 }
 
 } // namespace sdl_layer
