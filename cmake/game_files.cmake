@@ -18,6 +18,9 @@ set(GAME_ENTRY ${GAME_ROOT}/app/main.cpp)
 
 # What every sound layer shares: the sample slots, the file limits, the mixing.
 set(SOUND_CORE_SOURCES ${GAME_ROOT}/sound/mixer_core.cpp)
+# What every window layer of our own shares: window classes, the message
+# queue, the keys a window holds (the Windows program has Windows' own).
+set(LAYER_CORE_SOURCES ${GAME_ROOT}/win32/layer_core.cpp)
 
 # The data files the game reads from its working folder, as shipped in assets/:
 # the level and the six banners, then the five sounds.

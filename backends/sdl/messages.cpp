@@ -6,6 +6,7 @@
 // not spin.
 #include "backends/sdl/sdl_layer.h"
 
+using namespace layer_core;
 using namespace sdl_layer;
 
 namespace {
@@ -57,11 +58,6 @@ BOOL WINAPI PeekMessageA(MSG *msg, HWND hwnd, UINT filterMin, UINT filterMax, UI
         return FALSE;
     WaitForEvents();
     return TakeMessage(msg, hwnd, filterMin, filterMax, remove) ? TRUE : FALSE;
-}
-
-BOOL WINAPI TranslateMessage(const MSG *msg) {
-    // The game reads key states, not characters: nothing to translate.
-    return msg != nullptr && (msg->message == WM_KEYDOWN || msg->message == WM_SYSKEYDOWN);
 }
 
 LRESULT WINAPI DispatchMessageA(const MSG *msg) {

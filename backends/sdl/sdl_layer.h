@@ -12,18 +12,10 @@
 #include <atomic>
 #include <cstdint>
 
+#include "win32/layer_core.h"
 #include "win32/win32.h"
 
 namespace sdl_layer {
-
-constexpr int CLASS_NAME_LENGTH = 64;
-
-struct WindowClass {
-    bool used;
-    char name[CLASS_NAME_LENGTH];
-    ATOM atom;
-    WNDCLASSA info;
-};
 
 struct DeviceContext {
     int pixelFormat; // 0 until SetPixelFormat
@@ -33,17 +25,15 @@ struct Window {
     bool used;
     SDL_Window *sdl;
     Uint32 sdlId;
-    const WindowClass *windowClass;
+    const layer_core::WindowClass *windowClass;
     WNDPROC proc;
     bool hasGl;     // made with an OpenGL-capable visual
     bool shownOnce; // the first show sends the size and activation
     bool refusesScreenSaver;
     DeviceContext dc;
-    int64_t framePeriod; // ns between refreshes of the window's display
-    int64_t lastShown;   // when the last swapped frame counted as shown (ns)
-    // The keys the window was told are down, each by the message that said
-    // so last (WM_KEYDOWN wins over WM_SYSKEYDOWN); 0 when up.
-    UINT keyDownAs[256];
+    int64_t framePeriod;       // ns between refreshes of the window's display
+    int64_t lastShown;         // when the last swapped frame counted as shown (ns)
+    layer_core::HeldKeys held; // the keys the window was told are down
 };
 
 constexpr int MAX_WINDOWS = 4;
@@ -86,10 +76,6 @@ void Post(Window *w, UINT message, WPARAM wParam, LPARAM lParam);
 // Every key the window holds goes up: posted after what is queued, or sent
 // at once to a window about to be destroyed.
 void LetGoOfKeys(Window *w, bool now);
-// Messages still waiting for a window die with it.
-void DropMessagesOf(HWND hwnd);
-// The first message for the window (any with null) in the filter's range.
-bool TakeMessage(MSG *msg, HWND hwnd, UINT filterMin, UINT filterMax, UINT remove);
 
 // ---- time (clock.cpp)
 // The monotonic clock in ns, and a wait until it reads `deadline`.

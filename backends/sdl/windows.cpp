@@ -2,7 +2,6 @@
 // focus, over SDL's video.
 #include <cstdio>
 #include <cstring>
-#include <strings.h>
 
 #include "backends/sdl/sdl_layer.h"
 
@@ -123,12 +122,11 @@ void TakeModeBack(const Window &w) {
 
 } // namespace sdl_layer
 
+using namespace layer_core;
 using namespace sdl_layer;
 
 namespace {
 
-constexpr int MAX_CLASSES = 4;
-WindowClass classes[MAX_CLASSES];
 int cursorCount = 0;
 
 // The full-screen mode granted by ChangeDisplaySettingsA, taken by the next pop-up window.
@@ -139,22 +137,6 @@ SDL_DisplayMode pendingMode;
 bool screenSaverDefaulted = false;
 
 unsigned char iconMarker, cursorMarker;
-
-bool IsAtom(LPCSTR name) {
-    return (reinterpret_cast<uintptr_t>(name) >> 16) == 0;
-}
-WindowClass *ClassNamed(LPCSTR name, HINSTANCE instance) {
-    if (name == nullptr)
-        return nullptr;
-    for (WindowClass &c : classes) {
-        if (!c.used || c.info.hInstance != instance)
-            continue;
-        if (IsAtom(name) ? c.atom == static_cast<ATOM>(reinterpret_cast<uintptr_t>(name))
-                         : strcasecmp(c.name, name) == 0)
-            return &c;
-    }
-    return nullptr;
-}
 
 void UpdateScreenSaver() {
     if (!SDL_WasInit(SDL_INIT_VIDEO))
@@ -225,27 +207,6 @@ HICON WINAPI LoadIconA(HINSTANCE, LPCSTR) {
 
 HCURSOR WINAPI LoadCursorA(HINSTANCE, LPCSTR) {
     return reinterpret_cast<HCURSOR>(&cursorMarker);
-}
-
-ATOM WINAPI RegisterClassA(const WNDCLASSA *windowClass) {
-    if (windowClass == nullptr || windowClass->lpfnWndProc == nullptr ||
-        windowClass->lpszClassName == nullptr || IsAtom(windowClass->lpszClassName) ||
-        std::strlen(windowClass->lpszClassName) >= CLASS_NAME_LENGTH)
-        return 0;
-    if (ClassNamed(windowClass->lpszClassName, windowClass->hInstance) != nullptr)
-        return 0; // already registered
-    for (int i = 0; i < MAX_CLASSES; ++i) {
-        WindowClass &c = classes[i];
-        if (c.used)
-            continue;
-        c.used = true;
-        std::strcpy(c.name, windowClass->lpszClassName);
-        c.atom = static_cast<ATOM>(0xC000 + i);
-        c.info = *windowClass;
-        c.info.lpszClassName = c.name;
-        return c.atom;
-    }
-    return 0;
 }
 
 BOOL WINAPI UnregisterClassA(LPCSTR className, HINSTANCE instance) {
