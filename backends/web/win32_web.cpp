@@ -15,27 +15,18 @@
 #include "win32/win32.h"
 
 #include <cstdlib>
-#include <cstring>
-#include <deque>
 #include <emscripten.h>
 #include <emscripten/html5.h>
-#include <strings.h>
 
 #include "backends/web/gl_webgl.h"
 #include "win32/frame_pacing.h"
+#include "win32/layer_core.h"
+
+using namespace layer_core;
 
 namespace {
 
-constexpr int MAX_CLASSES = 4;
-constexpr int CLASS_NAME_LENGTH = 64;
 constexpr int THE_PIXEL_FORMAT = 1; // RGBA, double-buffered, with depth
-
-struct WindowClass {
-    bool used;
-    char name[CLASS_NAME_LENGTH];
-    ATOM atom;
-    WNDCLASSA info;
-};
 
 struct DeviceContext {
     int pixelFormat; // 0 until SetPixelFormat
@@ -50,6 +41,7 @@ struct Window {
     bool fullScreen;
     bool shown;
     DeviceContext dc;
+    HeldKeys held; // the keys the window was told are down
 };
 
 struct GlContext {
@@ -57,10 +49,8 @@ struct GlContext {
     EMSCRIPTEN_WEBGL_CONTEXT_HANDLE webgl;
 };
 
-WindowClass classes[MAX_CLASSES];
 Window theWindow;
 GlContext theContext;
-std::deque<MSG> queue;
 int cursorCount = 0;
 bool modePending = false; // full screen granted, taken by the next pop-up window
 bool screenSaverDefaulted = false;
@@ -99,60 +89,38 @@ GlContext *ContextOf(HGLRC rc) {
     return theContext.used && rc == reinterpret_cast<HGLRC>(&theContext) ? &theContext : nullptr;
 }
 
-bool IsAtom(LPCSTR name) {
-    return (reinterpret_cast<uintptr_t>(name) >> 16) == 0;
-}
-WindowClass *ClassNamed(LPCSTR name, HINSTANCE instance) {
-    if (name == nullptr)
-        return nullptr;
-    for (WindowClass &c : classes) {
-        if (!c.used || c.info.hInstance != instance)
-            continue;
-        if (IsAtom(name) ? c.atom == static_cast<ATOM>(reinterpret_cast<uintptr_t>(name))
-                         : strcasecmp(c.name, name) == 0)
-            return &c;
-    }
-    return nullptr;
-}
-
 LRESULT Send(Window *w, UINT message, WPARAM wParam, LPARAM lParam) {
     return w->proc(HandleOf(w), message, wParam, lParam);
 }
 
-// What the page has queued since the last look, as the window's messages.
+// Every key the window holds goes up: queued after what is waiting, or sent at
+// once to a window about to be destroyed.
+void LetGoOfKeys(Window *w, bool now) {
+    KeyUp ups[256];
+    const int count = LetGoOfAll(&w->held, ups);
+    for (int i = 0; i < count; ++i) {
+        if (now)
+            Send(w, ups[i].message, ups[i].key, KEY_UP_LPARAM);
+        else
+            QueueMessage(HandleOf(w), ups[i].message, ups[i].key, KEY_UP_LPARAM, GetTickCount());
+    }
+}
+
+// What the page has queued since the last look, as the window's messages. A
+// key let go while the canvas has no keyboard never reaches it: keys go up
+// when the canvas loses the keyboard or the page is hidden.
 void PumpEvents() {
     int event[3];
     while (PageTakeEvent(event)) {
         if (!theWindow.used)
             continue;
-        MSG m{};
-        m.hwnd = HandleOf(&theWindow);
-        m.message = static_cast<UINT>(event[0]);
-        m.wParam = static_cast<WPARAM>(static_cast<uint32_t>(event[1]));
-        m.lParam = static_cast<LPARAM>(event[2]);
-        m.time = GetTickCount();
-        queue.push_back(m);
+        const UINT message = static_cast<UINT>(event[0]);
+        const WPARAM wParam = static_cast<WPARAM>(static_cast<uint32_t>(event[1]));
+        if (message == WM_ACTIVATE && LOWORD(wParam) == WA_INACTIVE)
+            LetGoOfKeys(&theWindow, false);
+        QueueMessage(HandleOf(&theWindow), NoteKey(&theWindow.held, message, wParam), wParam,
+                     static_cast<LPARAM>(event[2]), GetTickCount());
     }
-}
-
-bool Matches(const MSG &m, HWND hwnd, UINT filterMin, UINT filterMax) {
-    if (hwnd != nullptr && m.hwnd != hwnd)
-        return false;
-    if (filterMin == 0 && filterMax == 0)
-        return true;
-    return m.message >= filterMin && m.message <= filterMax;
-}
-
-bool TakeMessage(MSG *msg, HWND hwnd, UINT filterMin, UINT filterMax, UINT remove) {
-    for (auto it = queue.begin(); it != queue.end(); ++it) {
-        if (!Matches(*it, hwnd, filterMin, filterMax))
-            continue;
-        *msg = *it;
-        if (remove & PM_REMOVE)
-            queue.erase(it);
-        return true;
-    }
-    return false;
 }
 
 } // namespace
@@ -182,26 +150,6 @@ HICON WINAPI LoadIconA(HINSTANCE, LPCSTR) {
 
 HCURSOR WINAPI LoadCursorA(HINSTANCE, LPCSTR) {
     return reinterpret_cast<HCURSOR>(&cursorMarker);
-}
-
-ATOM WINAPI RegisterClassA(const WNDCLASSA *windowClass) {
-    if (windowClass == nullptr || windowClass->lpfnWndProc == nullptr ||
-        windowClass->lpszClassName == nullptr || IsAtom(windowClass->lpszClassName) ||
-        std::strlen(windowClass->lpszClassName) >= CLASS_NAME_LENGTH ||
-        ClassNamed(windowClass->lpszClassName, windowClass->hInstance) != nullptr)
-        return 0;
-    for (int i = 0; i < MAX_CLASSES; ++i) {
-        WindowClass &c = classes[i];
-        if (c.used)
-            continue;
-        c.used = true;
-        std::strcpy(c.name, windowClass->lpszClassName);
-        c.atom = static_cast<ATOM>(0xC000 + i);
-        c.info = *windowClass;
-        c.info.lpszClassName = c.name;
-        return c.atom;
-    }
-    return 0;
 }
 
 BOOL WINAPI UnregisterClassA(LPCSTR className, HINSTANCE instance) {
@@ -250,11 +198,12 @@ BOOL WINAPI DestroyWindow(HWND hwnd) {
     Window *w = WindowOf(hwnd);
     if (w == nullptr)
         return FALSE;
+    // Keys let go while the window is being made anew would reach no window.
+    LetGoOfKeys(w, true);
     Send(w, WM_DESTROY, 0, 0);
     PageDestroyWindow();
     w->used = false;
-    for (auto it = queue.begin(); it != queue.end();)
-        it = it->hwnd == hwnd ? queue.erase(it) : it + 1;
+    DropMessagesOf(hwnd);
     return TRUE;
 }
 
@@ -328,11 +277,6 @@ BOOL WINAPI PeekMessageA(MSG *msg, HWND hwnd, UINT filterMin, UINT filterMax, UI
     return TakeMessage(msg, hwnd, filterMin, filterMax, remove) ? TRUE : FALSE;
 }
 
-BOOL WINAPI TranslateMessage(const MSG *msg) {
-    // The game reads key states, not characters: nothing to translate.
-    return msg != nullptr && (msg->message == WM_KEYDOWN || msg->message == WM_SYSKEYDOWN);
-}
-
 LRESULT WINAPI DispatchMessageA(const MSG *msg) {
     Window *w = msg ? WindowOf(msg->hwnd) : nullptr;
     return w != nullptr ? Send(w, msg->message, msg->wParam, msg->lParam) : 0;
@@ -353,11 +297,7 @@ LRESULT WINAPI DefWindowProcA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
 }
 
 void WINAPI PostQuitMessage(int exitCode) {
-    MSG m{};
-    m.message = WM_QUIT;
-    m.wParam = static_cast<WPARAM>(exitCode);
-    m.time = GetTickCount();
-    queue.push_back(m);
+    QueueMessage(nullptr, WM_QUIT, static_cast<WPARAM>(exitCode), 0, GetTickCount());
 }
 
 // ---- device contexts and GL --------------------------------------------------------

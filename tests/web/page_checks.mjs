@@ -3,6 +3,8 @@
 //   question    the start-up question, its caption, text and buttons
 //   menu        No: the menu, windowed, the cursor where the desktop draws it
 //   game        Enter (Yes): full screen; Enter on the menu: the green disc
+//   keys        Right held while the canvas loses the keyboard and let go
+//               elsewhere: back in the game the disc stands still
 //   quit        Q on the menu: the end page with exit code 0; it starts again
 //   grid_error  a level holding "1.0": the run-time error box, then exit code 106
 //   sound       silence until the player answers the question (by a click);
@@ -76,6 +78,25 @@ const CHECKS = {
     await until(10000, async () => (x = greenX(await picture(page))) >= 0);
     expect(x >= 0, 'Enter on the menu: the green disc');
     await page.screenshot({path: join(out, 'web-game.png')});
+  },
+
+  async keys(page) {
+    expect(same(await messageBox(page), QUESTION), 'the question first');
+    await hold(page, 'Escape');
+    expect(await until(10000, () => menuShown(page)), 'the menu');
+    await hold(page, 'Enter');
+    expect(await until(10000, async () => greenX(await picture(page)) >= 0), 'the green disc');
+    await page.keyboard.down('ArrowRight');
+    await sleep(150);
+    await page.evaluate(() => document.activeElement.blur());
+    await page.keyboard.up('ArrowRight'); // to the page, not the game
+    await page.click('#stage');
+    await sleep(300);
+    const before = greenX(await picture(page));
+    await sleep(700);
+    const after = greenX(await picture(page));
+    expect(before >= 0 && Math.abs(after - before) <= 2,
+           `Right let go elsewhere: the disc stands still (x ${before} -> ${after})`);
   },
 
   async quit(page) {
