@@ -13,6 +13,7 @@ namespace {
 constexpr int MAX_CLASSES = 4;
 WindowClass classes[MAX_CLASSES];
 std::deque<MSG> queue;
+unsigned char moduleMarker, iconMarker, cursorMarker;
 
 // A class name given as an atom is a number below 65536 in the pointer.
 bool IsAtom(LPCSTR name) {
@@ -56,16 +57,18 @@ UINT NoteKey(HeldKeys *held, UINT message, WPARAM wParam) {
     return message;
 }
 
-int LetGoOfAll(HeldKeys *held, KeyUp *ups) {
-    int count = 0;
+void LetGoOfKeys(HWND hwnd, WNDPROC proc, HeldKeys *held, bool now, DWORD time) {
     for (WPARAM key = 0; key < 256; ++key) {
         UINT &downAs = held->downAs[key];
         if (downAs == 0)
             continue;
-        ups[count++] = KeyUp{downAs == WM_KEYDOWN ? WM_KEYUP : WM_SYSKEYUP, key};
+        const UINT message = downAs == WM_KEYDOWN ? WM_KEYUP : WM_SYSKEYUP;
         downAs = 0;
+        if (now)
+            proc(hwnd, message, key, KEY_UP_LPARAM);
+        else
+            QueueMessage(hwnd, message, key, KEY_UP_LPARAM, time);
     }
-    return count;
 }
 
 void QueueMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, DWORD time) {
@@ -118,6 +121,19 @@ ATOM WINAPI RegisterClassA(const WNDCLASSA *windowClass) {
         return c.atom;
     }
     return 0;
+}
+
+HMODULE WINAPI GetModuleHandleA(LPCSTR moduleName) {
+    return moduleName == nullptr ? reinterpret_cast<HMODULE>(&moduleMarker) : nullptr;
+}
+
+// Any handle will do: the game only hands them to its window class.
+HICON WINAPI LoadIconA(HINSTANCE, LPCSTR) {
+    return reinterpret_cast<HICON>(&iconMarker);
+}
+
+HCURSOR WINAPI LoadCursorA(HINSTANCE, LPCSTR) {
+    return reinterpret_cast<HCURSOR>(&cursorMarker);
 }
 
 BOOL WINAPI TranslateMessage(const MSG *msg) {

@@ -1,8 +1,9 @@
 // What every backend of the layer shares, free of any system so that each
 // builds it as it is: the table of window classes, the message queue, and the
 // keys each window holds down. A backend keeps its own windows and gives
-// these their handles; RegisterClassA and TranslateMessage, the same on every
-// platform, are defined here once.
+// these their handles; the calls that are the same on every platform
+// (GetModuleHandleA, RegisterClassA, LoadIconA, LoadCursorA,
+// TranslateMessage) are defined here once.
 #pragma once
 
 #include "win32/win32.h"
@@ -45,13 +46,10 @@ constexpr LPARAM KEY_UP_LPARAM = 1 | (LPARAM{1} << 30) | (LPARAM{1} << 31);
 // is a plain key-up (the game reads only plain keys), as on Windows.
 UINT NoteKey(HeldKeys *held, UINT message, WPARAM wParam);
 
-struct KeyUp {
-    UINT message;
-    WPARAM key;
-};
-// Every key held down, each with the message that lets go of it, into `ups`
-// (room for 256); the keys count as up from here on. Returns how many.
-int LetGoOfAll(HeldKeys *held, KeyUp *ups);
+// Every key a window holds goes up (WM_KEYUP, or WM_SYSKEYUP for one that went
+// down as a system key): sent at once to its procedure when `now` (a window
+// about to be destroyed), else queued after what is waiting.
+void LetGoOfKeys(HWND hwnd, WNDPROC proc, HeldKeys *held, bool now, DWORD time);
 
 // ---- the message queue: one for the program's windows, in order
 

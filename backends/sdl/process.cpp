@@ -64,7 +64,6 @@ using namespace sdl_layer;
 namespace {
 
 pid_t gameProcess = 0;
-unsigned char moduleMarker;
 
 void OnTerminationSignal(int signalNumber) {
     if (windowsUp.load() > 0 && (!boxShowing.load() || boxOverFullScreen.load())) {
@@ -120,10 +119,6 @@ bool PrepareProcess() {
 [[maybe_unused]] const bool processReady = PrepareProcess();
 
 } // namespace
-
-HMODULE WINAPI GetModuleHandleA(LPCSTR moduleName) {
-    return moduleName == nullptr ? reinterpret_cast<HMODULE>(&moduleMarker) : nullptr;
-}
 
 void WINAPI ExitProcess(UINT exitCode) {
     std::fflush(nullptr);

@@ -11,14 +11,7 @@ void Post(Window *w, UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void LetGoOfKeys(Window *w, bool now) {
-    KeyUp ups[256];
-    const int count = LetGoOfAll(&w->held, ups);
-    for (int i = 0; i < count; ++i) {
-        if (now)
-            Send(w, ups[i].message, ups[i].key, KEY_UP_LPARAM);
-        else
-            QueueMessage(HandleOf(w), ups[i].message, ups[i].key, KEY_UP_LPARAM, GetTickCount());
-    }
+    layer_core::LetGoOfKeys(HandleOf(w), w->proc, &w->held, now, GetTickCount());
 }
 
 } // namespace sdl_layer

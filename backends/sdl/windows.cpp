@@ -136,8 +136,6 @@ SDL_DisplayMode pendingMode;
 // Set by DefWindowProcA when asked to start the screen saver.
 bool screenSaverDefaulted = false;
 
-unsigned char iconMarker, cursorMarker;
-
 void UpdateScreenSaver() {
     if (!SDL_WasInit(SDL_INIT_VIDEO))
         return;
@@ -200,14 +198,6 @@ SDL_Window *MakeSdlWindow(const char *title, int x, int y, int width, int height
 }
 
 } // namespace
-
-HICON WINAPI LoadIconA(HINSTANCE, LPCSTR) {
-    return reinterpret_cast<HICON>(&iconMarker);
-}
-
-HCURSOR WINAPI LoadCursorA(HINSTANCE, LPCSTR) {
-    return reinterpret_cast<HCURSOR>(&cursorMarker);
-}
 
 BOOL WINAPI UnregisterClassA(LPCSTR className, HINSTANCE instance) {
     WindowClass *c = ClassNamed(className, instance);

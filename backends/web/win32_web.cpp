@@ -54,7 +54,6 @@ GlContext theContext;
 int cursorCount = 0;
 bool modePending = false; // full screen granted, taken by the next pop-up window
 bool screenSaverDefaulted = false;
-unsigned char moduleMarker, iconMarker, cursorMarker;
 
 // How long an empty queue waits for the page while nothing can be drawn.
 constexpr int IDLE_WAIT_MS = 5;
@@ -96,14 +95,7 @@ LRESULT Send(Window *w, UINT message, WPARAM wParam, LPARAM lParam) {
 // Every key the window holds goes up: queued after what is waiting, or sent at
 // once to a window about to be destroyed.
 void LetGoOfKeys(Window *w, bool now) {
-    KeyUp ups[256];
-    const int count = LetGoOfAll(&w->held, ups);
-    for (int i = 0; i < count; ++i) {
-        if (now)
-            Send(w, ups[i].message, ups[i].key, KEY_UP_LPARAM);
-        else
-            QueueMessage(HandleOf(w), ups[i].message, ups[i].key, KEY_UP_LPARAM, GetTickCount());
-    }
+    layer_core::LetGoOfKeys(HandleOf(w), w->proc, &w->held, now, GetTickCount());
 }
 
 // What the page has queued since the last look, as the window's messages. A
@@ -127,10 +119,6 @@ void PumpEvents() {
 
 // ---- kernel ----------------------------------------------------------------------
 
-HMODULE WINAPI GetModuleHandleA(LPCSTR moduleName) {
-    return moduleName == nullptr ? reinterpret_cast<HMODULE>(&moduleMarker) : nullptr;
-}
-
 DWORD WINAPI GetTickCount() {
     // performance.now(): milliseconds since the page opened, never going back.
     return TickCountAt(static_cast<uint64_t>(emscripten_get_now()));
@@ -143,14 +131,6 @@ void WINAPI ExitProcess(UINT exitCode) {
 }
 
 // ---- classes and windows ---------------------------------------------------------
-
-HICON WINAPI LoadIconA(HINSTANCE, LPCSTR) {
-    return reinterpret_cast<HICON>(&iconMarker);
-}
-
-HCURSOR WINAPI LoadCursorA(HINSTANCE, LPCSTR) {
-    return reinterpret_cast<HCURSOR>(&cursorMarker);
-}
 
 BOOL WINAPI UnregisterClassA(LPCSTR className, HINSTANCE instance) {
     WindowClass *c = ClassNamed(className, instance);
