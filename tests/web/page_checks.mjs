@@ -5,6 +5,8 @@
 //   game        Enter (Yes): full screen; Enter on the menu: the green disc
 //   keys        Right held while the canvas loses the keyboard and let go
 //               elsewhere: back in the game the disc stands still
+//   speed       Right held 3 s: the disc goes at least 95 % of the way whole
+//               5 ms steps over that game time take it
 //   quit        Q on the menu: the end page with exit code 0; it starts again
 //   grid_error  a level holding "1.0": the run-time error box, then exit code 106
 //   sound       silence until the player answers the question (by a click);
@@ -47,6 +49,29 @@ const SOUND_LEVEL = `(() => {
   VortaAudio.analyser.getFloatTimeDomainData(samples);
   return Math.sqrt(samples.reduce((sum, v) => sum + v * v, 0) / samples.length);
 })()`;
+
+// The disc's state in the game's memory, at the addresses the page names.
+const DISC_STATE = `(() => {
+  const f = (name) => HEAPF64[Module['_' + name] / 8];
+  return {x: f('playerX'), scroll: f('scrollX'), vx: f('playerVX'), push: f('pushX'),
+          speed: f('scrollSpeed'), step: HEAPU32[Module._lastStepTick / 4]};
+})()`;
+
+// The level x the disc reaches from `s` when the game runs whole 5 ms steps
+// with Right held until game time `until`: the sideways half of a physics
+// step, which nothing but the view's edges stops.
+function levelXAfterSteps(s, until) {
+  let {x, scroll, vx, push, speed} = s;
+  for (let n = Math.floor((until - s.step) / 5); n > 0; n--) {
+    x = Math.min(39, Math.max(1, x + vx - 2 * speed));
+    const v = vx + push;
+    vx = v - v / 100;
+    push = 0.0015;
+    speed = (x - 20) / 100;
+    scroll += speed;
+  }
+  return x + scroll;
+}
 
 const CHECKS = {
   async question(page) {
@@ -97,6 +122,23 @@ const CHECKS = {
     const after = greenX(await picture(page));
     expect(before >= 0 && Math.abs(after - before) <= 2,
            `Right let go elsewhere: the disc stands still (x ${before} -> ${after})`);
+  },
+
+  async speed(page) {
+    expect(same(await messageBox(page), QUESTION), 'the question first');
+    await hold(page, 'Escape');
+    expect(await until(10000, () => menuShown(page)), 'the menu');
+    await hold(page, 'Enter');
+    expect(await until(10000, async () => greenX(await picture(page)) >= 0), 'the green disc');
+    await page.keyboard.down('ArrowRight');
+    await sleep(200); // a frame has seen the key
+    const before = await peek(page, DISC_STATE);
+    await sleep(3000);
+    const after = await peek(page, DISC_STATE);
+    await page.keyboard.up('ArrowRight');
+    const from = before.x + before.scroll, to = levelXAfterSteps(before, after.step);
+    const share = (100 * (after.x + after.scroll - from)) / (to - from);
+    expect(share >= 95, `Right held 3 s: ${share.toFixed(1)} % of the way whole steps go`);
   },
 
   async quit(page) {
