@@ -36,6 +36,15 @@ async function menuShown(page) {
   return r > 245 && g > 245 && b > 245;
 }
 
+// No at the question, then Enter on the menu: a game in the window.
+async function windowedGame(page) {
+  expect(same(await messageBox(page), QUESTION), 'the question first');
+  await hold(page, 'Escape');
+  expect(await until(10000, () => menuShown(page)), 'the menu');
+  await hold(page, 'Enter');
+  expect(await until(10000, async () => greenX(await picture(page)) >= 0), 'the green disc');
+}
+
 async function ended(page) {
   return page.evaluate(() => {
     const end = document.getElementById('ended');
@@ -109,11 +118,7 @@ const CHECKS = {
   },
 
   async keys(page) {
-    expect(same(await messageBox(page), QUESTION), 'the question first');
-    await hold(page, 'Escape');
-    expect(await until(10000, () => menuShown(page)), 'the menu');
-    await hold(page, 'Enter');
-    expect(await until(10000, async () => greenX(await picture(page)) >= 0), 'the green disc');
+    await windowedGame(page);
     await page.keyboard.down('ArrowRight');
     await sleep(150);
     expect(await peek(page, RIGHT_HELD), 'Right held in the game');
@@ -125,11 +130,7 @@ const CHECKS = {
   },
 
   async speed(page) {
-    expect(same(await messageBox(page), QUESTION), 'the question first');
-    await hold(page, 'Escape');
-    expect(await until(10000, () => menuShown(page)), 'the menu');
-    await hold(page, 'Enter');
-    expect(await until(10000, async () => greenX(await picture(page)) >= 0), 'the green disc');
+    await windowedGame(page);
     await page.keyboard.down('ArrowRight');
     await sleep(200); // a frame has seen the key
     const before = await peek(page, DISC_STATE);
